@@ -1,0 +1,34 @@
+# Compiler settings shared by every target of the project.
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra)
+  if(DOVAN_WERROR)
+    add_compile_options(-Werror)
+  endif()
+endif()
+
+if(DOVAN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined)
+endif()
+
+if(DOVAN_FUZZ)
+  # Every object carries coverage for the fuzzer; the fuzz targets add -fsanitize=fuzzer at link time.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A writer plugin: a shared library named exactly as given (Dovanmbox.so, Dovanmbox.dll), placed in the
+# build tree's plugin folder and installed beside the program.
+function(dovan_add_plugin name)
+  add_library(${name} MODULE ${ARGN})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${DOVAN_PLUGIN_OUTPUT_DIRECTORY}
+    RUNTIME_OUTPUT_DIRECTORY ${DOVAN_PLUGIN_OUTPUT_DIRECTORY}
+    C_VISIBILITY_PRESET hidden
+    CXX_VISIBILITY_PRESET hidden)
+  target_link_libraries(${name} PRIVATE dovan_plugin_api dovan_platform)
+  install(TARGETS ${name} LIBRARY DESTINATION ${DOVAN_PLUGIN_INSTALL_DIRECTORY}
+                          RUNTIME DESTINATION ${DOVAN_PLUGIN_INSTALL_DIRECTORY})
+endfunction()

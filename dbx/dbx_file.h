@@ -1,0 +1,76 @@
+// DbxFile: the read-only reader of one Outlook Express 5/6 message-folder file (.dbx).
+//
+// Every value is fetched at an absolute 32-bit offset; an unreadable value reads as 0. The reader does not
+// open or close the file. The layout it reads is described in docs/dbx-format.md.
+//
+// Every offset in a store is untrusted. On a damaged file the reader never visits the same index node twice,
+// never follows the same block twice within one message, never recurses as deep as the file says, and bounds
+// its work by the file's size; it then sets `damaged` so that the caller can tell the user. For a well-formed
+// file the results are exactly those of the plain walk.
+#pragma once
+
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace dbx {
+
+// Named offsets of the file header.
+inline constexpr uint32_t kHeaderMessageCount = 0xC4;  // 196: tested against zero only
+inline constexpr uint32_t kHeaderRootNode = 0xE4;      // 228: the root of the message index tree
+
+struct DbxFile {
+    platform::FileHandle file = platform::kNoFile;  // borrowed: opened and closed by the caller
+    uint64_t file_size = 0;                         // taken once when the reader is set up
+    bool damaged = false;                           // set when the reader met a malformed structure
+};
+
+// Sets up a reader over an open file (takes its size). False when the size cannot be taken.
+bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file);
+
+// The 32-bit little-endian value at an absolute offset, or 0 when it cannot be read.
+uint32_t ReadDword(DbxFile& dbx, uint64_t offset);
+
+// Exactly count bytes at an absolute offset; false otherwise (with the reason in the last-error code:
+// the system's for a failed read, platform::kErrorStoreDamaged for bytes past the end of the file).
+bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count);
+
+// The message list: record offsets from the in-order walk of the index tree. Called only after the header's
+// message count was found non-zero.
+std::vector<uint32_t> CollectMessageRecords(DbxFile& dbx);
+
+// Values of MessageKind (plugin_api): 1 mail, 2 news.
+inline constexpr uint32_t kKindMail = 1;
+inline constexpr uint32_t kKindNews = 2;
+
+struct MessageData {
+    bool found = false;        // false: the record holds no message data
+    uint32_t kind = 0;         // kKindMail or kKindNews
+    uint32_t first_block = 0;  // 0: the message has no text
+};
+
+MessageData LocateMessageData(DbxFile& dbx, uint32_t record_offset);
+
+// One data block of a message's text chain.
+struct Block {
+    uint32_t offset = 0;       // where the block starts
+    uint32_t text_length = 0;  // its text bytes
+    uint64_t text_offset = 0;  // where its text starts (offset + 16)
+};
+
+// Walks the block chain of one message; a fresh walk per attempt at a message.
+struct BlockChain {
+    uint32_t next = 0;                  // the next block to visit; 0 ends the chain
+    uint64_t blocks_visited = 0;
+    std::unordered_set<uint32_t> seen;  // blocks of this chain so far
+};
+
+BlockChain StartBlockChain(uint32_t first_block);
+
+// The next block of the chain, or false at its end. A chain that returns to a block it has visited, or is
+// longer than the file could hold, ends there and marks the file damaged.
+bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block);
+
+}  // namespace dbx

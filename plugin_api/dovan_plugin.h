@@ -1,0 +1,133 @@
+/*
+ * The writer plugin contract: the one header shared by the Dovan host and every writer plugin.
+ *
+ * A writer plugin is a shared library exporting these entry points under their plain, undecorated names.
+ * Seven are required (GetPluginName, GetNote, StartConvert, NewFolder, NewMessage, AppendBuffer,
+ * FinishMessage); the others may be missing and are then never called.
+ *
+ * Calling order of a run, as a plugin sees it:
+ *   StartConvert(destination)                       -- 0: the run ends here, nothing else is called
+ *   per source folder, per message that has text:
+ *     NewFolder(name)  if the folder is not open yet
+ *     NewMessage(kind)
+ *     AppendBuffer(piece, length) ...               -- 1 to 2048 bytes, never empty; the last piece ends with LF
+ *     FinishMessage()
+ *   when the folder is done or skipped: FinishMessage() if a message is open, FinishFolder() if the folder is open
+ *   FinishConvert()
+ * A stopped run calls FinishConvert() first and may then still call FinishMessage() and FinishFolder().
+ *
+ * Failure: an entry point returns 0 and leaves the reason in the thread's last-error code (GetLastError on
+ * Windows, errno elsewhere). No exception may cross this boundary.
+ *
+ * Texts: host texts are NUL-terminated byte strings in the system's code page, borrowed for the duration of
+ * the call. Text results (GetPluginName, GetNote, GetDefaultDestDir) follow the DovanTextResult rule below.
+ */
+#ifndef DOVAN_PLUGIN_H
+#define DOVAN_PLUGIN_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#define DOVAN_CALL WINAPI
+/* Windows plugins list their exports in a .def file (linked with --kill-at) so that the names stay plain. */
+#define DOVAN_EXPORT
+#else
+#include <stdlib.h>
+#define DOVAN_CALL
+#define DOVAN_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+#define DOVAN_EXTERN_C extern "C"
+#else
+#define DOVAN_EXTERN_C
+#endif
+
+/* Declares an exported entry point: DOVAN_ENTRY(int) StartConvert(const char* destination) { ... } */
+#define DOVAN_ENTRY(result_type) DOVAN_EXTERN_C DOVAN_EXPORT result_type DOVAN_CALL
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The argument of NewMessage. */
+enum MessageKind { MessageKindMail = 1, MessageKindNews = 2 };
+
+/*
+ * Text result: 0 = no text; 1 to 65535 = the id of a string in the plugin's own string table;
+ * anything larger = a pointer to a NUL-terminated text in a block from DovanAllocText, which the host
+ * copies and always frees with DovanFreeText (an empty text counts as no text).
+ * 32 bits on 32-bit Windows, as the contract was first defined; pointer-sized wherever pointers are wider.
+ */
+typedef uintptr_t DovanTextResult;
+#define DOVAN_MAX_STRING_ID 0xFFFFu
+
+/* An opaque window handle: the owner window of a settings dialog (an HWND on Windows). */
+typedef void* DovanWindow;
+
+typedef DovanTextResult(DOVAN_CALL* GetPluginNameFn)(void);
+typedef DovanTextResult(DOVAN_CALL* GetNoteFn)(void);
+typedef DovanTextResult(DOVAN_CALL* GetDefaultDestDirFn)(void);
+typedef int(DOVAN_CALL* SettingDlgFn)(DovanWindow owner);
+typedef int(DOVAN_CALL* StartConvertFn)(const char* destination);
+typedef int(DOVAN_CALL* NewFolderFn)(const char* folder_name);
+typedef int(DOVAN_CALL* NewMessageFn)(uint32_t kind);
+typedef int(DOVAN_CALL* AppendBufferFn)(const void* data, uint32_t length);
+typedef int(DOVAN_CALL* FinishMessageFn)(void);
+typedef int(DOVAN_CALL* FinishFolderFn)(void);
+typedef int(DOVAN_CALL* FinishConvertFn)(void);
+
+/*
+ * Optional exports beyond the eleven, used where the platform has no dialogs or resources.
+ *
+ * SetSetting(value): sets the plugin's one setting from a text (mbox "from-quoting", "ignore-case",
+ * "pass-through"; eml "sequence", "sequence-no-extension", "subject"; bmf a whole number of KB).
+ * Nonzero on success; 0 with EINVAL (ERROR_INVALID_PARAMETER on Windows) for a value it does not know.
+ * The plugin's string id 3 describes the accepted values.
+ */
+typedef int(DOVAN_CALL* SetSettingFn)(const char* value);
+
+/*
+ * LoadPluginString(id, buffer, size): the POSIX counterpart of LoadStringA on the plugin's module. Copies
+ * string `id` of the plugin's table, in the language of the user interface, into buffer (at most size - 1
+ * bytes, always terminated) and returns the number of bytes copied; 0 when there is no such string.
+ */
+typedef int(DOVAN_CALL* LoadPluginStringFn)(uint32_t id, char* buffer, int size);
+
+/* Text blocks handed from a plugin to the host. */
+static inline char* DovanAllocText(size_t size)
+{
+#ifdef _WIN32
+    return (char*)GlobalAlloc(GMEM_FIXED, size);
+#else
+    return (char*)malloc(size);
+#endif
+}
+
+static inline void DovanFreeText(void* block)
+{
+#ifdef _WIN32
+    GlobalFree((HGLOBAL)block);
+#else
+    free(block);
+#endif
+}
+
+/* A text block holding a copy of text, or 0 when it cannot be allocated. */
+static inline DovanTextResult DovanTextBlock(const char* text)
+{
+    size_t length = strlen(text);
+    char* block = DovanAllocText(length + 1);
+    if (!block) return 0;
+    memcpy(block, text, length + 1);
+    return (DovanTextResult)block;
+}
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
