@@ -19,16 +19,31 @@ if(DOVAN_FUZZ)
 endif()
 
 # A writer plugin: a shared library named exactly as given (Dovanmbox.so, Dovanmbox.dll), placed in the
-# build tree's plugin folder and installed beside the program.
+# build tree's plugin folder and installed beside the program. Sources named *_posix.cpp are built only where
+# there is no Win32; on Windows the plugin folder's win32/ sources, .rc and .def files join automatically.
 function(dovan_add_plugin name)
-  add_library(${name} MODULE ${ARGN})
+  set(sources)
+  foreach(source ${ARGN})
+    if(WIN32 AND source MATCHES "_posix\\.cpp$")
+      continue()
+    endif()
+    list(APPEND sources ${source})
+  endforeach()
+  if(WIN32)
+    file(GLOB win32_sources CONFIGURE_DEPENDS
+      ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.rc
+      ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.def)
+    list(APPEND sources ${win32_sources})
+  endif()
+  add_library(${name} MODULE ${sources})
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     LIBRARY_OUTPUT_DIRECTORY ${DOVAN_PLUGIN_OUTPUT_DIRECTORY}
     RUNTIME_OUTPUT_DIRECTORY ${DOVAN_PLUGIN_OUTPUT_DIRECTORY}
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
-  target_link_libraries(${name} PRIVATE dovan_plugin_api dovan_platform)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE dovan_plugin_api dovan_platform dovan_plugin_common)
   install(TARGETS ${name} LIBRARY DESTINATION ${DOVAN_PLUGIN_INSTALL_DIRECTORY}
                           RUNTIME DESTINATION ${DOVAN_PLUGIN_INSTALL_DIRECTORY})
 endfunction()
