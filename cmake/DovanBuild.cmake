@@ -12,6 +12,13 @@ if(DOVAN_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined)
 endif()
 
+if(WIN32)
+  # The Windows deliverables depend on the system's DLLs alone: the C and C++ runtimes are linked in.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  # windows.h reaches portable code through the plugin header; its min/max macros would break std::min.
+  add_compile_definitions(NOMINMAX)
+endif()
+
 if(DOVAN_FUZZ)
   # Every object carries coverage for the fuzzer; the fuzz targets add -fsanitize=fuzzer at link time.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
@@ -44,6 +51,11 @@ function(dovan_add_plugin name)
     CXX_VISIBILITY_PRESET hidden)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE dovan_plugin_api dovan_platform dovan_plugin_common)
+  if(WIN32)
+    # The .def file lists the plain entry-point names; without --kill-at i686 would export Name@N.
+    target_link_options(${name} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
+    target_link_libraries(${name} PRIVATE user32 advapi32)
+  endif()
   install(TARGETS ${name} LIBRARY DESTINATION ${DOVAN_PLUGIN_INSTALL_DIRECTORY}
                           RUNTIME DESTINATION ${DOVAN_PLUGIN_INSTALL_DIRECTORY})
 endfunction()
