@@ -1,0 +1,156 @@
+#include "engine/folder_conversion.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/error_recovery.h"
+
+namespace engine {
+namespace {
+
+enum class Attempt { Converted, NoMessageData, Failed };
+
+// What one folder's message loop carries from message to message.
+struct MessageLoop {
+    FrontEnd& front_end;
+    dbx::DbxFile& dbx;
+    FolderScope& scope;
+    unsigned char* piece;        // kPieceSize bytes, reused for every piece
+    bool& damaged;               // set when a piece could not be read
+    uint64_t text_handed = 0;    // text bytes handed on for this folder, retried attempts left out
+    uint64_t attempt_bytes = 0;  // text bytes handed on by the current attempt
+};
+
+bool FailAsDamaged(MessageLoop& loop)
+{
+    loop.damaged = true;
+    platform::SetLastError(platform::kErrorStoreDamaged);
+    return false;
+}
+
+// Hands one block's text on, in pieces of at most kPieceSize bytes. False, with the reason in the last-error
+// code, when the text cannot be read or the plugin refuses a piece.
+bool PassBlock(MessageLoop& loop, const dbx::Block& block, bool& line_end)
+{
+    // Checked before any byte of the block goes out. A block's text must lie inside the file; and since no block
+    // of a sound store belongs to two messages, a folder never hands on more text than its file holds. Records
+    // sharing one huge chain would otherwise make the work grow with the square of the file's size.
+    uint64_t text_end = block.text_offset + block.text_length;
+    if (text_end > loop.dbx.file_size) return FailAsDamaged(loop);
+    if (loop.text_handed + loop.attempt_bytes + block.text_length > loop.dbx.file_size) return FailAsDamaged(loop);
+
+    uint64_t position = block.text_offset;
+    uint32_t remaining = block.text_length;
+    while (remaining != 0) {
+        uint32_t count = std::min(remaining, kPieceSize);
+        if (!dbx::ReadBytes(loop.dbx, position, loop.piece, count)) {
+            loop.damaged = true;  // the reader left the reason: the system's, or kErrorStoreDamaged
+            return false;
+        }
+        loop.attempt_bytes += count;
+        if (!AppendPiece(loop.scope, loop.piece, count)) return false;
+        line_end = loop.piece[count - 1] == '\n';
+        position += count;
+        remaining -= count;
+    }
+    return true;
+}
+
+Attempt AttemptMessage(MessageLoop& loop, uint32_t record, size_t index, size_t count)
+{
+    // 64-bit arithmetic: 100 * index overflows 32 bits in folders of more than 42 million messages.
+    loop.front_end.ProgressChanged(static_cast<unsigned>(uint64_t(100) * index / count));
+    loop.attempt_bytes = 0;
+
+    dbx::MessageData data = dbx::LocateMessageData(loop.dbx, record);
+    if (!data.found) return Attempt::NoMessageData;
+
+    bool line_end = true;  // nothing handed on yet
+    if (!BeginMessage(loop.scope, data.kind)) return Attempt::Failed;
+    dbx::BlockChain chain = dbx::StartBlockChain(data.first_block);
+    dbx::Block block;
+    while (dbx::NextBlock(loop.dbx, chain, block))
+        if (!PassBlock(loop, block, line_end)) return Attempt::Failed;
+    static const char kLineEnd[] = "\r\n";
+    if (!line_end && !AppendPiece(loop.scope, kLineEnd, 2)) return Attempt::Failed;
+    if (!EndMessage(loop.scope)) return Attempt::Failed;
+    return Attempt::Converted;
+}
+
+void WaitWhilePaused()
+{
+    RunControl& control = TheRunControl();
+    while (control.pause.load()) platform::SleepMilliseconds(10);
+}
+
+}  // namespace
+
+bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged)
+{
+    std::vector<uint32_t> records = dbx::CollectMessageRecords(dbx);
+    unsigned char piece[kPieceSize];
+    MessageLoop loop{front_end, dbx, scope, piece, damaged};
+
+    for (size_t i = 0; i < records.size(); ++i) {
+        // The flags are polled here only: never before a retry, never between pieces.
+        WaitWhilePaused();
+        if (TheRunControl().abort.load()) {
+            return false;  // nothing is closed here: the run's EndFolder closes what is open
+        }
+
+        for (;;) {
+            Attempt attempt = AttemptMessage(loop, records[i], i, records.size());
+            if (attempt == Attempt::NoMessageData) break;
+            if (attempt == Attempt::Converted) {
+                loop.text_handed += loop.attempt_bytes;
+                ++total;
+                break;
+            }
+            ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
+            if (choice == ErrorChoice::Retry) continue;  // one more attempt per answer
+            loop.text_handed += loop.attempt_bytes;
+            if (choice == ErrorChoice::SkipFolder) {
+                front_end.FolderSkipped(scope.folder_name);
+                return true;
+            }
+            if (choice == ErrorChoice::AbortProcessing) return false;
+            // SkipMail, or no answer at all: the message is given up, still open until the next BeginMessage.
+            front_end.MessageSkipped(scope.folder_name, static_cast<uint32_t>(i));
+            break;
+        }
+    }
+    return true;
+}
+
+bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, uint32_t& total)
+{
+    platform::FileHandle file = platform::kNoFile;
+    dbx::DbxFile dbx;
+    for (;;) {
+        file = platform::OpenForReading(path);
+        if (file != platform::kNoFile) {
+            if (dbx::OpenDbxFile(dbx, file)) break;
+            platform::ErrorCode code = platform::LastError();
+            platform::CloseFile(file);
+            platform::SetLastError(code);
+        }
+        ErrorChoice choice = AskErrorChoice(true, scope.folder_name, front_end);
+        if (choice == ErrorChoice::Retry) continue;
+        if (choice == ErrorChoice::SkipFolder) {
+            front_end.FolderSkipped(scope.folder_name);
+            return true;
+        }
+        return false;  // AbortProcessing, or no answer: nothing is skipped without the user's word
+    }
+
+    bool go_on = true;
+    bool piece_damaged = false;
+    // A count of 0, or one that cannot be read, is an empty folder.
+    if (dbx::ReadDword(dbx, dbx::kHeaderMessageCount) != 0)
+        go_on = ConvertMessages(front_end, dbx, scope, total, piece_damaged);
+    platform::CloseFile(file);
+    if (dbx.damaged || piece_damaged) front_end.FolderDamaged(scope.folder_name);
+    return go_on;
+}
+
+}  // namespace engine
