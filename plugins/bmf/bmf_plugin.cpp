@@ -1,0 +1,126 @@
+// The bmf writer: a run becomes a new mailbox folder "%08x.mb" with Mailbox.ini, one subfolder per source
+// folder, and in each the messages in storage files "%08x.bmf" of about SplitSizeKB each. A stored message is
+// its text unchanged, then "\r\n.\r\n".
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "plugin_api/dovan_plugin.h"
+#include "plugins/bmf/setting.h"
+#include "plugins/eml/portable_names.h"
+
+namespace {
+
+const char kSeparator[] = "\r\n.\r\n";
+constexpr uint32_t kSeparatorLength = 5;
+
+// The run state. One run at a time uses it (the host's contract).
+uint32_t g_file_number = 0;  // of the last storage file created; runs on across the folders of a run
+platform::FileHandle g_output = platform::kNoFile;
+uint32_t g_bytes_in_file = 0;  // pieces and separators written to the open storage file
+uint32_t g_fixed_time = 0;     // set by tests only: the clock reading that names the mailbox
+
+// Every byte of a storage file goes out here.
+bool WriteToStorage(const void* data, uint32_t length) { return platform::WriteAll(g_output, data, length); }
+
+// False when the system reports that the file's bytes did not all reach the disk.
+bool CloseStorageFile()
+{
+    bool closed = true;
+    if (g_output != platform::kNoFile) closed = platform::CloseFile(g_output);
+    g_output = platform::kNoFile;
+    g_bytes_in_file = 0;
+    return closed;
+}
+
+int AppendToStorage(const void* data, uint32_t length)
+{
+    if (g_output == platform::kNoFile || (!data && length != 0)) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return 0;
+    }
+    if (!WriteToStorage(data, length)) return 0;
+    // Held at the top rather than wrapped: a file past 4 GB must still count as full.
+    g_bytes_in_file = length > UINT32_MAX - g_bytes_in_file ? UINT32_MAX : g_bytes_in_file + length;
+    return 1;
+}
+
+void FormMailboxName(uint32_t t, char* out, size_t size) { std::snprintf(out, size, "%08x.mb", t); }
+
+}  // namespace
+
+// For tests: the next runs name their mailbox as if the clock read `seconds` since 1970 (0: the real clock).
+DOVAN_ENTRY(void) SetMailboxClockForTesting(uint32_t seconds) { g_fixed_time = seconds; }
+
+DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return 1; }
+
+DOVAN_ENTRY(DovanTextResult) GetNote(void) { return 2; }
+
+DOVAN_ENTRY(int) StartConvert(const char* destination)
+{
+    CloseStorageFile();
+    if (!destination) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return 0;
+    }
+    if (!platform::SetCurrentDir(destination)) return 0;
+
+    // Each run makes a mailbox of its own: the name steps on by 2 past every one already there.
+    uint32_t t = g_fixed_time != 0 ? g_fixed_time : platform::SecondsSince1970();
+    char mailbox[16];
+    FormMailboxName(t, mailbox, sizeof mailbox);
+    while (platform::LookUpPath(mailbox) != platform::PathKind::Missing) {
+        t += 2;
+        FormMailboxName(t, mailbox, sizeof mailbox);
+    }
+    if (!platform::CreateDir(mailbox) || !platform::SetCurrentDir(mailbox)) return 0;
+
+    char ini_path[16];
+    std::snprintf(ini_path, sizeof ini_path, ".%cMailbox.ini", platform::kPathSeparator);
+    if (!platform::WriteProfileString("Account", "Name", "Dovan", ini_path)) return 0;
+
+    g_file_number = t + 1;  // the first storage file is t + 2
+    return 1;
+}
+
+DOVAN_ENTRY(int) NewFolder(const char* name)
+{
+    CloseStorageFile();
+    if (!name) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return 0;
+    }
+    char folder[names::kMaxNameLength + 1];
+    const char* directory = names::MakeFolderName(name, folder, sizeof folder) ? folder : name;
+    platform::CreateDir(directory);  // an existing folder is simply used
+    return platform::SetCurrentDir(directory) ? 1 : 0;
+}
+
+DOVAN_ENTRY(int) NewMessage(uint32_t /*kind: mail and news are stored alike*/)
+{
+    // The size is tested only as a message begins, so a storage file always holds whole messages.
+    uint32_t threshold = bmf::g_split_size_kb * 1024u;
+    if (g_output != platform::kNoFile && g_bytes_in_file >= threshold) {
+        // A close that fails may have lost what was written: say so rather than carry on silently.
+        if (!CloseStorageFile()) return 0;
+    }
+    if (g_output != platform::kNoFile) return 1;
+
+    ++g_file_number;  // used up even when the file cannot be created
+    char name[16];
+    std::snprintf(name, sizeof name, "%08x.bmf", g_file_number);
+    g_output = platform::CreateForWriting(name);
+    g_bytes_in_file = 0;
+    return g_output != platform::kNoFile ? 1 : 0;
+}
+
+DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length) { return AppendToStorage(data, length); }
+
+DOVAN_ENTRY(int) FinishMessage(void) { return AppendToStorage(kSeparator, kSeparatorLength); }
+
+DOVAN_ENTRY(int) FinishFolder(void)
+{
+    CloseStorageFile();
+    return platform::SetCurrentDir("..") ? 1 : 0;
+}
+
+DOVAN_ENTRY(int) FinishConvert(void) { return 1; }

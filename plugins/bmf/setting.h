@@ -1,0 +1,13 @@
+// The bmf writer's one setting: the size at which a storage file counts as full. Lives in memory while the
+// library is loaded; the settings dialog (Windows) and SetSetting (everywhere) change it between runs.
+#pragma once
+
+#include <cstdint>
+
+namespace bmf {
+
+inline constexpr uint32_t kDefaultSplitSizeKB = 640;
+
+extern uint32_t g_split_size_kb;
+
+}  // namespace bmf

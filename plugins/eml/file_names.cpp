@@ -1,0 +1,71 @@
+#include "plugins/eml/file_names.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "plugins/eml/portable_names.h"
+#include "plugins/eml/setting.h"
+
+namespace eml {
+
+// Allowed: the blank and every printable character but " * / : ; < = > ? \ | (which some file system refuses,
+// or which marks a replaced byte). Control characters and DEL are never allowed.
+const bool kFileNameSafe[128] = {
+    // 0x00 - 0x1F: control characters
+    false, false, false, false, false, false, false, false, false, false, false, false, false, false, false, false,
+    false, false, false, false, false, false, false, false, false, false, false, false, false, false, false, false,
+    // 0x20 - 0x2F:  ! " # $ % & ' ( ) * + , - . /
+    true, true, false, true, true, true, true, true, true, true, false, true, true, true, true, false,
+    // 0x30 - 0x3F: 0-9 : ; < = > ?
+    true, true, true, true, true, true, true, true, true, true, false, false, false, false, false, false,
+    // 0x40 - 0x4F: @ A-O
+    true, true, true, true, true, true, true, true, true, true, true, true, true, true, true, true,
+    // 0x50 - 0x5F: P-Z [ \ ] ^ _
+    true, true, true, true, true, true, true, true, true, true, true, true, false, true, true, true,
+    // 0x60 - 0x6F: ` a-o
+    true, true, true, true, true, true, true, true, true, true, true, true, true, true, true, true,
+    // 0x70 - 0x7F: p-z { | } ~ DEL
+    true, true, true, true, true, true, true, true, true, true, true, true, false, true, true, false,
+};
+
+const char* ExtensionFor(uint32_t kind) { return kind == 1 ? "eml" : "nws"; }
+
+void FormMessageName(uint32_t rule, uint32_t number, uint32_t kind, char* out)
+{
+    if (rule == kSequence)
+        std::snprintf(out, kNameBufferSize, "%08u.%s", number, ExtensionFor(kind));
+    else if (rule == kSequenceNoExtension)
+        std::snprintf(out, kNameBufferSize, "%u", number);
+    else
+        std::snprintf(out, kNameBufferSize, "temp%u.eml", number);
+}
+
+void FormOtherWorkingName(uint32_t number, uint32_t attempt, char* out)
+{
+    std::snprintf(out, kNameBufferSize, "temp%u (%u).eml", number, attempt);
+}
+
+size_t MakeBaseName(const char* subject, size_t length, char* out)
+{
+    if (length == 0) {
+        std::memcpy(out, "noname", 7);
+        return 6;
+    }
+    if (length > kNameBufferSize - 2) length = kNameBufferSize - 2;  // subjects are at most 120 bytes
+    for (size_t i = 0; i < length; ++i) {
+        auto byte = static_cast<unsigned char>(subject[i]);
+        out[i] = (byte < 0x80 && kFileNameSafe[byte]) ? static_cast<char>(byte) : '=';
+    }
+    out[length] = '\0';
+    return names::AdjustReservedName(out, length, kNameBufferSize);
+}
+
+void FormSubjectName(const char* base, uint32_t k, const char* extension, char* out)
+{
+    if (k == 0)
+        std::snprintf(out, kNameBufferSize, "%s.%s", base, extension);
+    else
+        std::snprintf(out, kNameBufferSize, "%s (%u).%s", base, k, extension);
+}
+
+}  // namespace eml
