@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -25,6 +26,14 @@ struct DbxFile {
     platform::FileHandle file = platform::kNoFile;  // borrowed: opened and closed by the caller
     uint64_t file_size = 0;                         // taken once when the reader is set up
     bool damaged = false;                           // set when the reader met a malformed structure
+
+    // What bounds the work of a damaged file. In a sound file the blocks of all messages are distinct, so the
+    // chains walked for the first attempt at each listed record add up to no more than the file's size;
+    // further attempts at a record (the user's retries) are not charged.
+    std::unordered_map<uint32_t, uint32_t> listings;  // record -> how often the index walk listed it
+    std::unordered_map<uint32_t, uint32_t> lookups;   // record -> how often LocateMessageData was asked for it
+    uint32_t last_lookup = 0;                         // the record of the latest LocateMessageData
+    uint64_t charged_chain_bytes = 0;                 // heads and texts of the charged chains so far
 };
 
 // Sets up a reader over an open file (takes its size). False when the size cannot be taken.
@@ -38,7 +47,8 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset);
 bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count);
 
 // The message list: record offsets from the in-order walk of the index tree. Called only after the header's
-// message count was found non-zero.
+// message count was found non-zero. A record that the index lists twice stays listed twice (and marks the file
+// damaged: a sound index lists each message once).
 std::vector<uint32_t> CollectMessageRecords(DbxFile& dbx);
 
 // Values of MessageKind (plugin_api): 1 mail, 2 news.
@@ -64,13 +74,16 @@ struct Block {
 struct BlockChain {
     uint32_t next = 0;                  // the next block to visit; 0 ends the chain
     uint64_t blocks_visited = 0;
+    uint64_t bytes = 0;                 // heads and texts of this chain so far
+    bool charged = false;               // counts towards the file's charged chain bytes
     std::unordered_set<uint32_t> seen;  // blocks of this chain so far
 };
 
 BlockChain StartBlockChain(uint32_t first_block);
 
-// The next block of the chain, or false at its end. A chain that returns to a block it has visited, or is
-// longer than the file could hold, ends there and marks the file damaged.
+// The next block of the chain, or false at its end. A chain ends early and marks the file damaged when it
+// returns to a block it has visited, names a block outside the file, or holds more than the file could
+// (for one chain, or for all chains of first attempts together).
 bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block);
 
 }  // namespace dbx

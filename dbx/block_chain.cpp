@@ -1,0 +1,64 @@
+// The walk along one message's chain of data blocks.
+#include <algorithm>
+
+#include "dbx/dbx_file.h"
+#include "dbx/layout.h"
+
+namespace dbx {
+
+using namespace layout;
+
+namespace {
+
+// A chain's first walk for a listed record is charged to the file; a later walk for the same record is a retry.
+bool IsFirstAttempt(const DbxFile& dbx)
+{
+    auto looked_up = dbx.lookups.find(dbx.last_lookup);
+    if (looked_up == dbx.lookups.end()) return true;
+    auto listed = dbx.listings.find(dbx.last_lookup);
+    uint32_t listings = listed == dbx.listings.end() ? 1 : std::max<uint32_t>(listed->second, 1);
+    return looked_up->second <= listings;
+}
+
+}  // namespace
+
+BlockChain StartBlockChain(uint32_t first_block)
+{
+    BlockChain chain;
+    chain.next = first_block;
+    return chain;
+}
+
+bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
+{
+    uint32_t offset = chain.next;
+    if (offset == 0) return false;
+    chain.next = 0;
+    if (chain.blocks_visited == 0) chain.charged = IsFirstAttempt(dbx);
+    if (offset >= dbx.file_size || !chain.seen.insert(offset).second) {
+        dbx.damaged = true;
+        return false;
+    }
+    ++chain.blocks_visited;
+    if (!Inside(dbx.file_size, offset, kBlockText)) dbx.damaged = true;  // a head cut off by the end of the file
+
+    uint32_t text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
+    uint32_t next = ReadDword(dbx, uint64_t(offset) + kBlockNext);
+    // Blocks of a sound file are distinct and each holds its head and its text, so neither one chain nor the
+    // first walks of all chains together can hold more than the file.
+    uint64_t cost = kBlockText + uint64_t(text_length);
+    if (chain.bytes + cost > dbx.file_size || (chain.charged && dbx.charged_chain_bytes + cost > dbx.file_size)) {
+        dbx.damaged = true;
+        return false;
+    }
+    chain.bytes += cost;
+    if (chain.charged) dbx.charged_chain_bytes += cost;
+
+    block.offset = offset;
+    block.text_length = text_length;
+    block.text_offset = uint64_t(offset) + kBlockText;
+    chain.next = next;
+    return true;
+}
+
+}  // namespace dbx

@@ -1,0 +1,96 @@
+// The in-order walk of the message index tree, with an explicit stack: the file decides the depth.
+#include "dbx/dbx_file.h"
+#include "dbx/layout.h"
+
+namespace dbx {
+
+using namespace layout;
+
+namespace {
+
+// One node on the walk stack: the next entry to list.
+struct WalkFrame {
+    uint32_t node;
+    uint32_t entry_count;
+    uint32_t next_entry;
+};
+
+struct IndexWalk {
+    DbxFile& dbx;
+    std::vector<WalkFrame> stack;
+    std::vector<uint32_t> records;
+    std::unordered_set<uint32_t> visited;
+    uint64_t bytes_read = 0;  // node heads and entries so far
+
+    // Nodes of a sound file do not overlap, so their heads and entries together fit in the file.
+    bool Spend(uint64_t bytes)
+    {
+        if (bytes_read + bytes > dbx.file_size) return false;
+        bytes_read += bytes;
+        return true;
+    }
+
+    // Pushes a node, then its first child and that child's first child and so on, so that each first child's
+    // subtree is listed before its parent's entries.
+    void Enter(uint32_t node)
+    {
+        for (;;) {
+            if (node == 0 || node >= dbx.file_size || !visited.insert(node).second || !Spend(kNodeHeaderSize)) {
+                // No node at 0 (the file header), past the end, or met before (a cycle or a shared subtree).
+                dbx.damaged = true;
+                return;
+            }
+            if (!Inside(dbx.file_size, node, kNodeHeaderSize)) dbx.damaged = true;
+            uint32_t first_child = ReadDword(dbx, uint64_t(node) + kNodeFirstChild);
+            uint32_t entry_count = ReadDword(dbx, uint64_t(node) + kNodeEntryCount) & 0x00FFFFFF;
+            uint32_t first_child_count = ReadDword(dbx, uint64_t(node) + kNodeFirstChildCount);
+            stack.push_back({node, entry_count, 0});
+            if (first_child_count == 0) return;
+            node = first_child;
+        }
+    }
+
+    void ListEntry(WalkFrame& frame)
+    {
+        uint64_t entry = uint64_t(frame.node) + kNodeEntries + uint64_t(kEntrySize) * frame.next_entry;
+        ++frame.next_entry;
+        if (entry >= dbx.file_size || !Spend(kEntrySize)) {
+            // Entries past the end of the file or beyond what the file could hold: the node is damaged.
+            dbx.damaged = true;
+            frame.next_entry = frame.entry_count;
+            return;
+        }
+        if (!Inside(dbx.file_size, entry, kEntrySize)) dbx.damaged = true;
+        uint32_t record = ReadDword(dbx, entry + kEntryRecord);
+        uint32_t child = ReadDword(dbx, entry + kEntryChild);
+        uint32_t child_count = ReadDword(dbx, entry + kEntryChildCount);
+        records.push_back(record);
+        // A sound index lists each message once; a repeat is kept, as listed, but marks the file.
+        if (++dbx.listings[record] > 1) dbx.damaged = true;
+        if (child_count != 0) Enter(child);  // may move the stack, so `frame` is not used after this
+    }
+
+    std::vector<uint32_t> Run()
+    {
+        uint32_t root = ReadDword(dbx, kHeaderRootNode);
+        Enter(root);  // a root of 0 with a non-zero message count marks the file damaged there
+        while (!stack.empty()) {
+            WalkFrame& frame = stack.back();
+            if (frame.next_entry >= frame.entry_count)
+                stack.pop_back();
+            else
+                ListEntry(frame);
+        }
+        return std::move(records);
+    }
+};
+
+}  // namespace
+
+std::vector<uint32_t> CollectMessageRecords(DbxFile& dbx)
+{
+    dbx.listings.clear();
+    return IndexWalk{dbx, {}, {}, {}, 0}.Run();
+}
+
+}  // namespace dbx

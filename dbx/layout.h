@@ -1,0 +1,45 @@
+// Named offsets of the structures the reader reads (docs/dbx-format.md has the tables).
+#pragma once
+
+#include <cstdint>
+
+namespace dbx::layout {
+
+// Index tree node.
+inline constexpr uint32_t kNodeFirstChild = 8;
+inline constexpr uint32_t kNodeEntryCount = 17;  // 24 bits: bytes 17 to 19
+inline constexpr uint32_t kNodeFirstChildCount = 20;
+inline constexpr uint32_t kNodeEntries = 24;
+inline constexpr uint32_t kNodeHeaderSize = 24;
+
+// Node entry.
+inline constexpr uint32_t kEntrySize = 12;
+inline constexpr uint32_t kEntryRecord = 0;
+inline constexpr uint32_t kEntryChild = 4;
+inline constexpr uint32_t kEntryChildCount = 8;
+
+// Message record.
+inline constexpr uint32_t kRecordAttributeCount = 10;  // 8 bits
+inline constexpr uint32_t kRecordAttributes = 12;      // 4 bytes per attribute entry
+inline constexpr uint32_t kRecordEntry3 = kRecordAttributes + 4 * 3;
+inline constexpr uint32_t kRecordEntry4 = kRecordAttributes + 4 * 4;
+
+// Attribute entry.
+inline constexpr uint32_t kAttributeDirect = 0x80;  // bit 7 of the id byte: the value is in the entry itself
+inline constexpr uint32_t kMessageDataId = 0x4;     // low four bits of the id byte of the message-data attribute
+
+// Data block.
+inline constexpr uint32_t kBlockTextLength = 8;
+inline constexpr uint32_t kBlockNext = 12;
+inline constexpr uint32_t kBlockText = 16;
+
+// Offsets are 32 bits wide: nothing of a store lies beyond this.
+inline constexpr uint64_t kMaxOffset = 0xFFFFFFFFull;
+
+// True when [offset, offset + size) lies within the file.
+inline bool Inside(uint64_t file_size, uint64_t offset, uint64_t size)
+{
+    return offset <= file_size && size <= file_size - offset;
+}
+
+}  // namespace dbx::layout
