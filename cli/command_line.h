@@ -1,0 +1,27 @@
+// The command line as typed: which command, and its options and operands. Parsing only; nothing is checked
+// against the plugins or the file system here.
+#pragma once
+
+#include <string>
+
+namespace cli {
+
+enum class Command { Help, Version, Formats, Convert };
+
+enum class OnError { NotGiven, Ask, SkipMail, SkipFolder, Abort };
+
+struct CommandLine {
+    Command command = Command::Help;
+    std::string format;
+    bool has_setting = false;
+    std::string setting;
+    OnError on_error = OnError::NotGiven;
+    std::string plugin_dir;  // empty: beside the executable
+    std::string source;
+    std::string destination;
+};
+
+// False for a usage error, with the reason in `error` (one or more lines, without the hint to --help).
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error);
+
+}  // namespace cli

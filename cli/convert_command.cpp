@@ -1,0 +1,247 @@
+#include "cli/convert_command.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+
+#include "cli/console.h"
+#include "cli/error_question.h"
+#include "cli/formats.h"
+#include "cli/interrupts.h"
+#include "cli/progress_line.h"
+#include "cli/run_report.h"
+#include "cli/texts.h"
+#include "engine/conversion_run.h"
+#include "engine/messages.h"
+
+namespace cli {
+namespace {
+
+std::string WithoutTrailingBreaks(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+// The main thread's side of one run.
+class RunDialogue {
+public:
+    RunDialogue(RunEventQueue& queue, bool can_ask, bool live) : queue_(queue), can_ask_(can_ask), console_(live) {}
+
+    // Handles events and wake-ups until the worker has finished; returns the run's outcome.
+    engine::RunOutcome Run();
+
+    Console& console() { return console_; }
+    const RunReport& report() const { return report_; }
+
+private:
+    void Handle(RunEvent& event);
+    void HandleWakeUps();
+    void AskError(RunEvent& event);
+    void ConfirmAbort(int interrupts);
+    void StopRequested();
+
+    RunEventQueue& queue_;
+    bool can_ask_;
+    Console console_;
+    RunReport report_;
+    bool stop_requested_ = false;
+    bool finished_ = false;
+    engine::RunOutcome outcome_ = engine::RunOutcome::Completed;
+};
+
+engine::RunOutcome RunDialogue::Run()
+{
+    while (!finished_) {
+        std::deque<RunEvent> events = queue_.TakeAll();
+        for (RunEvent& event : events) Handle(event);
+        if (finished_) break;
+        if (events.empty()) HandleWakeUps();
+    }
+    console_.EndLiveLine();
+    return outcome_;
+}
+
+void RunDialogue::Handle(RunEvent& event)
+{
+    switch (event.kind) {
+    case RunEvent::Kind::FolderStarted: console_.ShowFolder(event.text, event.folder); break;
+    case RunEvent::Kind::Progress: console_.ShowProgress(event.position); break;
+    case RunEvent::Kind::Message: {
+        std::string text = WithoutTrailingBreaks(UnixLineBreaks(event.text)) + "\n";
+        if (event.number == engine::kMsgConverted) console_.Out(text);
+        else console_.Error(text);
+        break;
+    }
+    case RunEvent::Kind::Question: AskError(event); break;
+    case RunEvent::Kind::AutoAnswered: {
+        std::string text = FormatCliText(Text::ErrorWhileProcessing, PrintableText(event.folder)) + "\n";
+        std::string system_text = platform::ErrorText(event.question.code);
+        if (!system_text.empty()) text += "    " + system_text + "\n";
+        console_.Error(text + "  -> " + ChoiceLabel(event.answer) + "\n");
+        break;
+    }
+    case RunEvent::Kind::MessageSkipped: NoteMessageSkipped(report_, event.folder, event.index); break;
+    case RunEvent::Kind::FolderSkipped: NoteFolderSkipped(report_, event.folder); break;
+    case RunEvent::Kind::FolderDamaged: NoteFolderDamaged(report_, event.folder); break;
+    case RunEvent::Kind::Finished:
+        finished_ = true;
+        outcome_ = event.outcome;
+        break;
+    }
+}
+
+// Sleeps until the pipe has something, then acts on the signals in it; worker wake-ups need nothing more, the
+// loop takes the queue next.
+void RunDialogue::HandleWakeUps()
+{
+    struct pollfd watched = {WakeReadDescriptor(), POLLIN, 0};
+    if (poll(&watched, 1, -1) < 0) return;
+    char tags[64];
+    ssize_t got = read(watched.fd, tags, sizeof tags);
+    int interrupts = 0;
+    for (ssize_t i = 0; i < got; ++i) {
+        if (tags[i] == kWakeInterrupt) ++interrupts;
+        if (tags[i] == kWakeTerminate) StopRequested();
+    }
+    if (interrupts == 0) return;
+    if (can_ask_) ConfirmAbort(interrupts);
+    else StopRequested();  // the handler has set the abort flag already
+}
+
+void RunDialogue::StopRequested()
+{
+    stop_requested_ = true;
+    engine::TheRunControl().abort.store(true);
+    engine::TheRunControl().pause.store(false);
+    LetNextInterruptKill();
+}
+
+void RunDialogue::ConfirmAbort(int interrupts)
+{
+    if (stop_requested_) return;
+    // Two Ctrl-C before the question could even be shown: the second one answers it.
+    bool yes = interrupts > 1;
+    console_.EndLiveLine();
+    DiscardTypeAhead();
+    while (!yes) {
+        console_.Error(engine::LoadMessage(engine::kMsgConfirmAbort) + CliText(Text::YesNoSuffix));
+        std::string line;
+        ReadOutcome outcome = ReadAnswer(line, [this] { return queue_.HasFinished(); });
+        if (outcome == ReadOutcome::Line) {
+            if (ParseYesNo(line, yes)) break;
+            console_.Error(std::string(CliText(Text::YesNoInvalid)) + "\n");
+            continue;
+        }
+        console_.Error("\n");
+        // A further Ctrl-C or a termination means yes; a run that ended meanwhile or a closed input means no.
+        yes = outcome == ReadOutcome::Interrupt || outcome == ReadOutcome::Terminate;
+        break;
+    }
+    if (yes) StopRequested();
+    else engine::TheRunControl().pause.store(false);
+}
+
+void RunDialogue::AskError(RunEvent& event)
+{
+    engine::ErrorAnswer answer;
+    answer.choice = engine::ErrorChoice::AbortProcessing;
+    if (stop_requested_) {
+        queue_.Answer(answer);
+        return;
+    }
+    std::string folder = PrintableText(event.folder);
+    event.question.folder_name = folder.c_str();
+    console_.Error(RenderErrorQuestion(event.question, platform::ErrorText(event.question.code)));
+    DiscardTypeAhead();
+    for (;;) {
+        console_.Error("> ");
+        std::string line;
+        ReadOutcome outcome = ReadAnswer(line, nullptr);
+        if (outcome == ReadOutcome::Line) {
+            if (ParseErrorAnswer(line, event.question, answer)) break;
+            console_.Error(std::string(CliText(Text::ErrorPromptInvalid)) + "\n");
+            continue;
+        }
+        // Ctrl-C at the question, a termination, or no input left: Abort Processing, nothing skipped unasked.
+        console_.Error("\n");
+        answer.choice = engine::ErrorChoice::AbortProcessing;
+        answer.after_all = false;
+        if (outcome != ReadOutcome::EndOfInput) StopRequested();
+        break;
+    }
+    queue_.Answer(answer);
+}
+
+int ExitStatus(engine::RunOutcome outcome)
+{
+    switch (outcome) {
+    case engine::RunOutcome::Completed: return kExitCompleted;
+    case engine::RunOutcome::Stopped: return kExitStopped;
+    case engine::RunOutcome::NothingToConvert:
+    case engine::RunOutcome::DestinationFailed:
+    case engine::RunOutcome::StartFailed: break;
+    }
+    return kExitFailed;
+}
+
+std::string AbsoluteSource(const std::string& source)
+{
+    if (source.empty() || source[0] == '/') return source;
+    std::string current;
+    if (!platform::GetCurrentDir(current)) return source;
+    if (current.empty() || current.back() != '/') current += '/';
+    return current + source;
+}
+
+}  // namespace
+
+int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin& plugin)
+{
+    if (options.source.empty()) {
+        WriteText(STDERR_FILENO, engine::LoadMessage(engine::kMsgNoDbxFiles) + "\n");
+        return kExitFailed;
+    }
+    std::string source = AbsoluteSource(options.source);
+    engine::RunControl& control = engine::TheRunControl();
+    control.pause.store(false);
+    control.abort.store(false);
+    if (!InstallInterruptHandlers(options.can_ask)) {
+        WriteText(STDERR_FILENO, engine::MessageWithErrorText(engine::LoadMessage(engine::kMsgThreadFailed),
+                                                              platform::LastError()) + "\n");
+        return kExitFailed;
+    }
+
+    RunEventQueue queue;
+    QueueFrontEnd front_end(queue, options.policy);
+    RunDialogue dialogue(queue, options.can_ask, isatty(STDERR_FILENO) != 0);
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            RunEvent finished;
+            finished.kind = RunEvent::Kind::Finished;
+            finished.outcome = engine::RunConversion(source.c_str(), options.destination.c_str(), plugin, front_end);
+            queue.Push(std::move(finished));
+        });
+    } catch (const std::system_error& error) {
+        RemoveInterruptHandlers();
+        std::string text = engine::MessageWithErrorText(engine::LoadMessage(engine::kMsgThreadFailed),
+                                                        static_cast<platform::ErrorCode>(error.code().value()));
+        WriteText(STDERR_FILENO, WithoutTrailingBreaks(UnixLineBreaks(text)) + "\n");
+        return kExitFailed;
+    }
+
+    engine::RunOutcome outcome = dialogue.Run();
+    worker.join();
+    RemoveInterruptHandlers();
+
+    std::string report = RenderRunReport(dialogue.report());
+    if (!report.empty()) dialogue.console().Error(report);
+    if (outcome == engine::RunOutcome::Stopped) dialogue.console().Error(std::string(CliText(Text::Stopped)) + "\n");
+    return ExitStatus(outcome);
+}
+
+}  // namespace cli

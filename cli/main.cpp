@@ -1,0 +1,109 @@
+// dovan: the command-line program. Parses the command line, loads the writer plugins, and runs `formats` or
+// `convert`; see `dovan --help` and dovan(1).
+#include <signal.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/console.h"
+#include "cli/convert_command.h"
+#include "cli/formats.h"
+#include "cli/plugin_folder.h"
+#include "cli/progress_line.h"
+#include "cli/texts.h"
+#include "engine/messages.h"
+#include "engine/plugin_host.h"
+
+namespace {
+
+using namespace cli;
+
+std::string WithoutLastBreak(std::string text)
+{
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+int UsageError(const std::string& reason)
+{
+    WriteText(STDERR_FILENO, "dovan: " + reason + "\n" + CliText(Text::SeeHelp) + "\n");
+    return kExitUsage;
+}
+
+// Picks the plugin and hands it its setting; 0 when both are fine, else the exit status after the message.
+int PrepareFormat(const CommandLine& line, const std::vector<engine::WriterPlugin*>& plugins,
+                  engine::WriterPlugin*& chosen)
+{
+    chosen = FindFormat(plugins, line.format);
+    if (!chosen)
+        return UsageError(FormatCliText(Text::UnknownFormat, PrintableText(line.format)) + "\n" +
+                          CliText(Text::ValidFormats) + "\n" + WithoutLastBreak(FormatNameLines(plugins)));
+    if (!line.has_setting) return 0;
+    std::string short_name = ShortName(*chosen);
+    if (!chosen->SetSetting) return UsageError(FormatCliText(Text::NoSetting, short_name));
+    if (chosen->SetSetting(line.setting.c_str()) != 0) return 0;
+    std::string reason = FormatCliText(Text::BadSetting, PrintableText(line.setting), short_name);
+    std::string values = SettingValues(*chosen);
+    if (!values.empty()) reason += "\n" + std::string(CliText(Text::ValidSettings)) + " " + values;
+    return UsageError(reason);
+}
+
+int Convert(const CommandLine& line, const std::vector<engine::WriterPlugin*>& plugins)
+{
+    ConvertOptions options;
+    options.source = line.source;
+    options.destination = line.destination;
+    options.can_ask = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+    switch (line.on_error) {
+    case OnError::NotGiven: options.policy = options.can_ask ? AutoAnswer::None : AutoAnswer::Abort; break;
+    case OnError::Ask:
+        if (!options.can_ask) return UsageError(CliText(Text::AskNeedsTerminal));
+        options.policy = AutoAnswer::None;
+        break;
+    case OnError::SkipMail: options.policy = AutoAnswer::SkipMail; break;
+    case OnError::SkipFolder: options.policy = AutoAnswer::SkipFolder; break;
+    case OnError::Abort: options.policy = AutoAnswer::Abort; break;
+    }
+    engine::WriterPlugin* plugin = nullptr;
+    int status = PrepareFormat(line, plugins, plugin);
+    if (status != 0) return status;
+    return RunConvertCommand(options, *plugin);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // A closed standard output (dovan formats | head) must end in a failed write, not in a killed program.
+    signal(SIGPIPE, SIG_IGN);
+
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(argc, argv, line, error)) return UsageError(error);
+    if (line.command == Command::Help) {
+        WriteText(STDOUT_FILENO, CliText(Text::Help));
+        return kExitCompleted;
+    }
+    if (line.command == Command::Version) {
+        WriteText(STDOUT_FILENO, std::string("dovan ") + DOVAN_VERSION + "\n");
+        return kExitCompleted;
+    }
+
+    std::string folder = line.plugin_dir;
+    if (folder.empty()) folder = PluginFolderBeside(ExecutablePath(argv[0]));
+    std::vector<engine::WriterPlugin*> plugins = engine::LoadWriterPlugins(folder.c_str());
+    int status = kExitCompleted;
+    if (plugins.empty()) {
+        WriteText(STDERR_FILENO, engine::LoadMessage(engine::kMsgNoPlugins) + "\n" +
+                                     FormatCliText(Text::PluginFolder, PrintableText(folder)) + "\n");
+        status = kExitFailed;
+    } else if (line.command == Command::Formats) {
+        WriteText(STDOUT_FILENO, FormatsListing(plugins));
+    } else {
+        status = Convert(line, plugins);
+    }
+    for (engine::WriterPlugin* plugin : plugins) engine::UnloadWriterPlugin(plugin);
+    return status;
+}

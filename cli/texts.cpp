@@ -1,0 +1,177 @@
+#include "cli/texts.h"
+
+#include <cstddef>
+
+#include "platform/platform.h"
+
+namespace cli {
+namespace {
+
+struct TextPair {
+    Text id;
+    const char* english;
+    const char* japanese;
+};
+
+const char kHelpEnglish[] =
+    "Usage:\n"
+    "  dovan formats [--plugin-dir DIR]\n"
+    "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
+    "                [--plugin-dir DIR] SOURCE DESTINATION\n"
+    "  dovan --help | --version\n"
+    "\n"
+    "Converts the mail folders of an Outlook Express 5 or 6 store into another format. Every .dbx file of\n"
+    "SOURCE becomes one folder of the output, each message byte for byte as stored. The store is only read.\n"
+    "Close Outlook Express before converting; its folder tree is not rebuilt.\n"
+    "\n"
+    "Commands:\n"
+    "  formats             list the output formats with their notes and setting values\n"
+    "  convert             convert every .dbx file of SOURCE into DESTINATION\n"
+    "\n"
+    "Options:\n"
+    "  --format NAME       the output format: its short name (mbox, eml, bmf) or its display name, in any\n"
+    "                      letter case\n"
+    "  --setting VALUE     the format's one setting (see 'dovan formats'):\n"
+    "                        mbox: from-quoting (default), ignore-case, pass-through\n"
+    "                        eml:  sequence (default), sequence-no-extension, subject\n"
+    "                        bmf:  the size of each storage file in KB (default 640)\n"
+    "  --on-error WHAT     what to do when a message or a folder cannot be converted:\n"
+    "                        ask          ask on the terminal (the default on a terminal)\n"
+    "                        skip-mail    skip the message; a folder whose file cannot be opened is skipped\n"
+    "                        skip-folder  skip the rest of the folder\n"
+    "                        abort        stop the run (the default without a terminal)\n"
+    "  --plugin-dir DIR    the folder of the format plugins (default: ../lib/dovan beside the program)\n"
+    "  -h, --help          show this text\n"
+    "  --version           show the version\n"
+    "\n"
+    "SOURCE is a folder of .dbx files; Folders.dbx, Offline.dbx and Pop3uidl.dbx are left out.\n"
+    "DESTINATION must be an absolute path; missing folders are created.\n"
+    "\n"
+    "On a terminal a live line shows the folder being converted and how far it is. Ctrl-C pauses the run\n"
+    "before the next message and asks whether to abort; a second Ctrl-C answers yes. A run that skipped\n"
+    "anything lists what it skipped at the end.\n"
+    "\n"
+    "Exit status: 0 the run completed (the summary is shown), 1 it failed or there was nothing to convert,\n"
+    "2 usage error, 3 stopped.\n"
+    "\n"
+    "Example:\n"
+    "  dovan convert --format mbox ~/oe-store \"$HOME/mail\"\n";
+
+const char kHelpJapanese[] =
+    "使い方:\n"
+    "  dovan formats [--plugin-dir DIR]\n"
+    "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
+    "                [--plugin-dir DIR] SOURCE DESTINATION\n"
+    "  dovan --help | --version\n"
+    "\n"
+    "Outlook Express 5/6 のメールフォルダを別の形式に変換します。SOURCE の .dbx ファイルがそれぞれ\n"
+    "出力のフォルダ 1 つになり、各メッセージは格納されたとおりのバイト列で書き出されます。\n"
+    "ストアは読むだけで変更しません。Outlook Express は終了しておいてください。OE のフォルダツリーは\n"
+    "再現できません。\n"
+    "\n"
+    "コマンド:\n"
+    "  formats             出力形式を注意書きと設定値とともに一覧表示します\n"
+    "  convert             SOURCE のすべての .dbx ファイルを DESTINATION に変換します\n"
+    "\n"
+    "オプション:\n"
+    "  --format NAME       出力形式: 短い名前 (mbox, eml, bmf) または表示名 (大文字小文字は区別しません)\n"
+    "  --setting VALUE     出力形式の設定 ('dovan formats' を参照):\n"
+    "                        mbox: from-quoting (標準), ignore-case, pass-through\n"
+    "                        eml:  sequence (標準), sequence-no-extension, subject\n"
+    "                        bmf:  メール格納ファイルの分割の目安 (KB、標準 640)\n"
+    "  --on-error WHAT     メッセージやフォルダを変換できないときの処理:\n"
+    "                        ask          端末で尋ねます (端末での標準)\n"
+    "                        skip-mail    メールをスキップします (開けないファイルはフォルダごとスキップ)\n"
+    "                        skip-folder  フォルダの残りをスキップします\n"
+    "                        abort        変換を中断します (端末がないときの標準)\n"
+    "  --plugin-dir DIR    出力形式のプラグインのフォルダ (標準: プログラムの隣の ../lib/dovan)\n"
+    "  -h, --help          この説明を表示します\n"
+    "  --version           バージョンを表示します\n"
+    "\n"
+    "SOURCE は .dbx ファイルのあるフォルダです (Folders.dbx, Offline.dbx, Pop3uidl.dbx は除きます)。\n"
+    "DESTINATION は絶対パスで指定します。存在しないフォルダは作成します。\n"
+    "\n"
+    "端末では変換中のフォルダと進み具合を 1 行で表示します。Ctrl-C を押すと次のメッセージの前で一時停止し、\n"
+    "中止するかどうかを尋ねます。その間にもう一度 Ctrl-C を押すと中止します。スキップしたものは最後に\n"
+    "一覧表示します。\n"
+    "\n"
+    "終了コード: 0 変換完了 (件数を表示)、1 失敗または変換対象なし、2 使い方の誤り、3 中止。\n"
+    "\n"
+    "例:\n"
+    "  dovan convert --format mbox ~/oe-store \"$HOME/mail\"\n";
+
+const TextPair kTexts[] = {
+    {Text::Help, kHelpEnglish, kHelpJapanese},
+    {Text::SeeHelp, "Run 'dovan --help' for usage.", "使い方は 'dovan --help' で確認してください。"},
+    {Text::NoCommand, "Name a command: formats or convert.", "コマンド (formats または convert) を指定してください。"},
+    {Text::MissingArguments, "convert needs --format NAME, SOURCE and DESTINATION.",
+     "convert には --format NAME と SOURCE と DESTINATION が必要です。"},
+    {Text::UnknownFormat, "Unknown format \"%s\".", "出力形式 \"%s\" はありません。"},
+    {Text::ValidFormats, "Valid formats:", "使用できる出力形式:"},
+    {Text::NoSetting, "The format %s has no setting.", "出力形式 %s には設定がありません。"},
+    {Text::BadSetting, "The setting \"%s\" is not valid for the format %s.",
+     "設定値 \"%s\" は出力形式 %s では使用できません。"},
+    {Text::ValidSettings, "Valid values:", "使用できる値:"},
+    {Text::BadOnError, "Unknown --on-error value \"%s\".", "--on-error の値 \"%s\" は使用できません。"},
+    {Text::ValidOnError, "Valid values: ask, skip-mail, skip-folder, abort",
+     "使用できる値: ask, skip-mail, skip-folder, abort"},
+    {Text::AskNeedsTerminal, "--on-error ask needs a terminal on standard input and standard error.",
+     "--on-error ask には標準入力と標準エラー出力が端末である必要があります。"},
+    {Text::PluginFolder, "Plugin folder: %s", "プラグインのフォルダ: %s"},
+    {Text::SettingLabel, "Setting:", "設定:"},
+    {Text::NoSettingValues, "(no setting)", "(設定なし)"},
+    {Text::ErrorCaption, "Conversion Error", "変換エラー"},
+    {Text::ErrorWhileProcessing, "A following error ocurreed while processing folder %s",
+     "フォルダ %s の処理中に以下のエラーが発生しました。"},
+    {Text::SelectWhatToDo, "Please select what to do.", "処理を選択してください。"},
+    {Text::ChoiceRetry, "Retry", "再試行"},
+    {Text::ChoiceSkipMail, "Skip current Mail and continue", "処理中のメールをスキップして作業を続行"},
+    {Text::ChoiceSkipFolder, "Skip current Folder and continue", "処理中のフォルダをスキップして作業を続行"},
+    {Text::ChoiceAbort, "Abort Processing", "作業を中断"},
+    {Text::AfterAll, "After All", "以降すべて"},
+    {Text::DefaultMark, "(default)", "(標準)"},
+    {Text::ErrorPromptHint, "Type a letter and Enter; Enter alone: %s.", "文字を入力して Enter。Enter のみ: %s"},
+    {Text::ErrorPromptHintAfterAll,
+     "Add \"a\" to a skip answer (\"ma\", \"fa\") to answer every later error of this run the same way "
+     "(After All).",
+     "スキップの文字に \"a\" を付けると (\"ma\", \"fa\")、この変換の以降のエラーすべてに同じ処理を行います "
+     "(以降すべて)。"},
+    {Text::ErrorPromptInvalid, "Please answer with one of the letters shown.", "表示された文字のどれかで答えてください。"},
+    {Text::YesNoSuffix, " [y/N] ", " [y/N] "},
+    {Text::YesNoInvalid, "Please answer y or n.", "y か n で答えてください。"},
+    {Text::AutoAnswered, "%s: %s", "%s: %s"},
+    {Text::Stopped, "The conversion was stopped.", "変換を中止しました。"},
+    {Text::SkippedHeading, "Skipped:", "スキップしたもの:"},
+    {Text::SkippedMessages, "  %s: message(s) %s", "  %s: メッセージ %s"},
+    {Text::SkippedRestOfFolder, "  %s: the rest of the folder", "  %s: フォルダの残り"},
+    {Text::DamagedHeading, "Damaged store files (messages past the damage could not be read):",
+     "壊れているストアファイル (壊れた箇所より先のメッセージは読めませんでした):"},
+};
+
+}  // namespace
+
+const char* CliText(Text id)
+{
+    bool japanese = platform::UiLanguage() == platform::Language::Japanese;
+    for (const TextPair& text : kTexts)
+        if (text.id == id) return japanese ? text.japanese : text.english;
+    return "";
+}
+
+std::string FormatCliText(Text id, const std::string& first, const std::string& second)
+{
+    const std::string* arguments[] = {&first, &second};
+    size_t next = 0;
+    std::string result;
+    for (const char* p = CliText(id); *p; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            if (next < 2) result += *arguments[next++];
+            ++p;
+        } else {
+            result += *p;
+        }
+    }
+    return result;
+}
+
+}  // namespace cli
