@@ -1,0 +1,121 @@
+// One message's text, line by line: the header is held back until the empty line that ends it (the From_
+// line needs the sender found in it), then the From_ line, the header and each body line are written.
+#include <cstring>
+
+#include "plugins/mbox/body_quoting.h"
+#include "plugins/mbox/output.h"
+#include "plugins/mbox/sender.h"
+#include "plugins/mbox/setting.h"
+#include "plugins/mbox/writer.h"
+
+namespace mbox {
+namespace {
+
+// CR LF is the stored line end; a bare LF line also ends the header, so that a message stored with bare
+// line ends gets its body lines quoted like any other.
+bool IsEmptyLine(const char* line, size_t length)
+{
+    return (length == 2 && line[0] == '\r' && line[1] == '\n') || (length == 1 && line[0] == '\n');
+}
+
+bool WriteFromLineAndHeader(MboxWriter& writer)
+{
+    const char* sender = kPlaceholderSender;
+    size_t sender_length = sizeof kPlaceholderSender - 1;
+    if (writer.sender_found) {
+        sender = writer.header.data + writer.sender_start;
+        sender_length = writer.sender_end - writer.sender_start;
+    }
+    return WriteOutput(writer.output, "From ", 5) && WriteOutput(writer.output, sender, sender_length) &&
+           WriteOutput(writer.output, writer.date_text, std::strlen(writer.date_text)) &&
+           WriteOutput(writer.output, writer.header.data, writer.header.length);
+}
+
+bool HandleHeaderLine(MboxWriter& writer, const char* line, size_t length)
+{
+    size_t line_offset = writer.header.length;
+    if (!AppendToBuffer(writer.header, line, length, 0, kInitialHeaderCapacity)) return false;
+    if (!writer.sender_found && IsSenderLine(line, length)) {
+        SenderSpan span = FindSender(line, length);
+        writer.sender_found = true;
+        writer.sender_start = line_offset + span.start;
+        writer.sender_end = line_offset + span.end;
+    }
+    if (IsEmptyLine(line, length)) {
+        // On a failed write the flag stays set: nothing more of this message is written.
+        if (!WriteFromLineAndHeader(writer)) return false;
+        writer.in_header = false;
+    }
+    return true;
+}
+
+bool WriteBodyLine(MboxWriter& writer, const char* line, size_t length)
+{
+    if (NeedsQuote(g_quoting_mode, line, length) && !WriteOutput(writer.output, ">", 1)) return false;
+    return WriteOutput(writer.output, line, length);
+}
+
+bool HandleLine(MboxWriter& writer, const char* line, size_t length)
+{
+    return writer.in_header ? HandleHeaderLine(writer, line, length) : WriteBodyLine(writer, line, length);
+}
+
+}  // namespace
+
+bool AppendText(const char* data, size_t length)
+{
+    MboxWriter& writer = g_writer;
+    const char* end = data + length;
+    const char* at = data;
+    // Body lines that need no quoting and lie whole in this piece are written together, straight from it.
+    const char* unwritten = at;
+    auto write_unwritten = [&](const char* upto) {
+        bool ok = upto == unwritten || WriteOutput(writer.output, unwritten, static_cast<size_t>(upto - unwritten));
+        unwritten = upto;
+        return ok;
+    };
+
+    while (at < end) {
+        const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
+        if (!found) {
+            // The line goes on in the next piece.
+            if (!write_unwritten(at)) return false;
+            return AppendToBuffer(writer.line, at, static_cast<size_t>(end - at), 1, kInitialLineCapacity);
+        }
+        const char* next = static_cast<const char*>(found) + 1;
+        size_t count = static_cast<size_t>(next - at);
+        if (writer.line.length > 0) {
+            // The end of a line begun in an earlier piece.
+            if (!AppendToBuffer(writer.line, at, count, 1, kInitialLineCapacity)) return false;
+            bool handled = HandleLine(writer, writer.line.data, writer.line.length);
+            writer.line.length = 0;
+            if (!handled) return false;
+            unwritten = next;
+        } else if (!writer.in_header && !NeedsQuote(g_quoting_mode, at, count)) {
+            // Left for write_unwritten.
+        } else {
+            if (!write_unwritten(at) || !HandleLine(writer, at, count)) return false;
+            unwritten = next;
+        }
+        at = next;
+    }
+    return write_unwritten(end);
+}
+
+bool WriteHeldText()
+{
+    MboxWriter& writer = g_writer;
+    const char* partial = writer.line.data;
+    size_t partial_length = writer.line.length;
+    writer.line.length = 0;
+    if (writer.in_header) {
+        // No empty line ended the header (a header-only item, a truncated message): its text is written
+        // now rather than lost.
+        writer.in_header = false;
+        return WriteFromLineAndHeader(writer) &&
+               (partial_length == 0 || WriteOutput(writer.output, partial, partial_length));
+    }
+    return partial_length == 0 || WriteBodyLine(writer, partial, partial_length);
+}
+
+}  // namespace mbox

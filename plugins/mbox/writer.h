@@ -1,0 +1,49 @@
+// The mbox writer's state and operations. All state is module-global: one run at a time uses it, every call
+// coming from the run's one thread. The exported entry points (entry_points.cpp) are thin layers over these.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/platform.h"
+#include "plugins/mbox/byte_buffer.h"
+#include "plugins/mbox/from_line.h"
+
+namespace mbox {
+
+inline constexpr size_t kInitialLineCapacity = 1024;
+inline constexpr size_t kInitialHeaderCapacity = 0x10000;
+
+struct MboxWriter {
+    ByteBuffer line;    // the line being assembled across pieces, up to and including its LF
+    ByteBuffer header;  // the open message's header lines, held back until the empty line that ends them
+    bool run_active = false;      // between StartConvert and FinishConvert
+    bool message_open = false;    // between NewMessage and FinishMessage
+    bool in_header = false;       // until the From_ line and the header have been written
+    bool message_failed = false;  // a piece of the open message was refused: what is held gets dropped
+    bool sender_found = false;    // the first Return-Path or From line has been seen
+    size_t sender_start = 0;      // the sender, as offsets into the header buffer (it only ever grows)
+    size_t sender_end = 0;
+    char date_text[kDateTextSize] = {};  // the tail of every From_ line of the run
+    platform::FileHandle output = platform::kNoFile;  // the open folder's mbox file
+};
+
+extern MboxWriter g_writer;
+
+// Run, folder and message lifecycle (writer_run.cpp).
+bool StartRun(const char* destination);
+void EndRun();
+bool OpenFolder(const char* name);
+bool CloseFolder();
+void BeginMessage();
+bool EndMessage();
+
+// Message text (message_lines.cpp).
+
+// Takes the next piece of the open message: assembles lines, holds the header, writes the rest.
+bool AppendText(const char* data, size_t length);
+
+// Writes what the message still holds when it ends: a header that no empty line closed, with its From_
+// line, and a last line that no LF closed.
+bool WriteHeldText();
+
+}  // namespace mbox

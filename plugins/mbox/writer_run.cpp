@@ -1,0 +1,126 @@
+// The run, folder and message lifecycle of the mbox writer.
+#include <cstdlib>
+#include <cstring>
+
+#include "plugins/mbox/output.h"
+#include "plugins/mbox/writer.h"
+
+namespace mbox {
+
+MboxWriter g_writer;
+
+namespace {
+
+void ForgetMessage(MboxWriter& writer)
+{
+    writer.line.length = 0;
+    writer.header.length = 0;
+    writer.message_open = false;
+    writer.in_header = false;
+    writer.message_failed = false;
+    writer.sender_found = false;
+}
+
+void FreeBuffers(MboxWriter& writer)
+{
+    FreeBuffer(writer.line);
+    FreeBuffer(writer.header);
+}
+
+}  // namespace
+
+bool StartRun(const char* destination)
+{
+    MboxWriter& writer = g_writer;
+    if (!destination) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return false;
+    }
+    ForgetMessage(writer);
+    if (!AllocateBuffer(writer.line, kInitialLineCapacity) ||
+        !AllocateBuffer(writer.header, kInitialHeaderCapacity)) {
+        FreeBuffers(writer);
+        platform::SetLastError(platform::kErrorNotEnoughMemory);
+        return false;
+    }
+    FormatDateText(platform::CurrentLocalTime(), writer.date_text);
+    if (!platform::SetCurrentDir(destination)) {
+        // The host calls nothing more after a failed start, not even FinishConvert: release here.
+        platform::ErrorCode reason = platform::LastError();
+        FreeBuffers(writer);
+        platform::SetLastError(reason);
+        return false;
+    }
+    writer.run_active = true;
+    return true;
+}
+
+void EndRun()
+{
+    MboxWriter& writer = g_writer;
+    writer.run_active = false;
+    // A stopped run may still close its open message after this; it needs the held header, so the buffers
+    // then go when that message ends.
+    if (!writer.message_open) FreeBuffers(writer);
+}
+
+bool OpenFolder(const char* name)
+{
+    MboxWriter& writer = g_writer;
+    if (!name) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return false;
+    }
+    if (writer.output != platform::kNoFile) {
+        platform::CloseFile(writer.output);
+        writer.output = platform::kNoFile;
+    }
+    size_t name_length = std::strlen(name);
+    char* path = static_cast<char*>(std::malloc(name_length + sizeof ".mbx"));
+    if (!path) {
+        platform::SetLastError(platform::kErrorNotEnoughMemory);
+        return false;
+    }
+    std::memcpy(path, name, name_length);
+    std::memcpy(path + name_length, ".mbx", sizeof ".mbx");
+    // Replaces the file an earlier run left.
+    writer.output = platform::CreateForWriting(path);
+    platform::ErrorCode reason = platform::LastError();
+    std::free(path);
+    platform::SetLastError(reason);
+    return writer.output != platform::kNoFile;
+}
+
+bool CloseFolder()
+{
+    MboxWriter& writer = g_writer;
+    if (writer.output == platform::kNoFile) return true;
+    // Forgotten even when the close fails: the system has released the handle all the same, and closing it
+    // again could close a file opened since.
+    bool closed = platform::CloseFile(writer.output);
+    writer.output = platform::kNoFile;
+    return closed;
+}
+
+void BeginMessage()
+{
+    MboxWriter& writer = g_writer;
+    ForgetMessage(writer);
+    writer.message_open = true;
+    writer.in_header = true;
+}
+
+bool EndMessage()
+{
+    MboxWriter& writer = g_writer;
+    // A message that failed part-way is passed again in full or skipped: what it holds is dropped.
+    bool written = writer.message_failed || !writer.message_open || WriteHeldText();
+    written = written && WriteOutput(writer.output, "\r\n", 2);
+    platform::ErrorCode reason = platform::LastError();
+    ForgetMessage(writer);
+    if (!writer.run_active) FreeBuffers(writer);
+    platform::SetLastError(reason);
+    return written;
+}
+
+}  // namespace mbox
