@@ -15,10 +15,8 @@ struct MessageLoop {
     FrontEnd& front_end;
     dbx::DbxFile& dbx;
     FolderScope& scope;
-    unsigned char* piece;        // kPieceSize bytes, reused for every piece
-    bool& damaged;               // set when a piece could not be read
-    uint64_t text_handed = 0;    // text bytes handed on for this folder, retried attempts left out
-    uint64_t attempt_bytes = 0;  // text bytes handed on by the current attempt
+    unsigned char* piece;  // kPieceSize bytes, reused for every piece
+    bool& damaged;         // set when a message's text could not be read whole
 };
 
 bool FailAsDamaged(MessageLoop& loop)
@@ -32,12 +30,9 @@ bool FailAsDamaged(MessageLoop& loop)
 // code, when the text cannot be read or the plugin refuses a piece.
 bool PassBlock(MessageLoop& loop, const dbx::Block& block, bool& line_end)
 {
-    // Checked before any byte of the block goes out. A block's text must lie inside the file; and since no block
-    // of a sound store belongs to two messages, a folder never hands on more text than its file holds. Records
-    // sharing one huge chain would otherwise make the work grow with the square of the file's size.
-    uint64_t text_end = block.text_offset + block.text_length;
-    if (text_end > loop.dbx.file_size) return FailAsDamaged(loop);
-    if (loop.text_handed + loop.attempt_bytes + block.text_length > loop.dbx.file_size) return FailAsDamaged(loop);
+    // Checked before any byte of the block goes out, so that nothing of a block cut off by the end of the file
+    // reaches the plugin.
+    if (block.text_offset + block.text_length > loop.dbx.file_size) return FailAsDamaged(loop);
 
     uint64_t position = block.text_offset;
     uint32_t remaining = block.text_length;
@@ -47,7 +42,6 @@ bool PassBlock(MessageLoop& loop, const dbx::Block& block, bool& line_end)
             loop.damaged = true;  // the reader left the reason: the system's, or kErrorStoreDamaged
             return false;
         }
-        loop.attempt_bytes += count;
         if (!AppendPiece(loop.scope, loop.piece, count)) return false;
         line_end = loop.piece[count - 1] == '\n';
         position += count;
@@ -60,7 +54,6 @@ Attempt AttemptMessage(MessageLoop& loop, uint32_t record, size_t index, size_t 
 {
     // 64-bit arithmetic: 100 * index overflows 32 bits in folders of more than 42 million messages.
     loop.front_end.ProgressChanged(static_cast<unsigned>(uint64_t(100) * index / count));
-    loop.attempt_bytes = 0;
 
     dbx::MessageData data = dbx::LocateMessageData(loop.dbx, record);
     if (!data.found) return Attempt::NoMessageData;
@@ -69,8 +62,15 @@ Attempt AttemptMessage(MessageLoop& loop, uint32_t record, size_t index, size_t 
     if (!BeginMessage(loop.scope, data.kind)) return Attempt::Failed;
     dbx::BlockChain chain = dbx::StartBlockChain(data.first_block);
     dbx::Block block;
-    while (dbx::NextBlock(loop.dbx, chain, block))
+    while (chain.next != 0) {
+        // The reader ends a chain early where the store is damaged (a loop, a block outside the file, more text
+        // than the file holds): the message is then incomplete, and is not passed off as converted.
+        if (!dbx::NextBlock(loop.dbx, chain, block)) {
+            FailAsDamaged(loop);
+            return Attempt::Failed;
+        }
         if (!PassBlock(loop, block, line_end)) return Attempt::Failed;
+    }
     static const char kLineEnd[] = "\r\n";
     if (!line_end && !AppendPiece(loop.scope, kLineEnd, 2)) return Attempt::Failed;
     if (!EndMessage(loop.scope)) return Attempt::Failed;
@@ -94,21 +94,18 @@ bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope,
     for (size_t i = 0; i < records.size(); ++i) {
         // The flags are polled here only: never before a retry, never between pieces.
         WaitWhilePaused();
-        if (TheRunControl().abort.load()) {
-            return false;  // nothing is closed here: the run's EndFolder closes what is open
-        }
+        // Nothing is closed here: the run's EndFolder closes what is open.
+        if (TheRunControl().abort.load()) return false;
 
         for (;;) {
             Attempt attempt = AttemptMessage(loop, records[i], i, records.size());
             if (attempt == Attempt::NoMessageData) break;
             if (attempt == Attempt::Converted) {
-                loop.text_handed += loop.attempt_bytes;
                 ++total;
                 break;
             }
             ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
             if (choice == ErrorChoice::Retry) continue;  // one more attempt per answer
-            loop.text_handed += loop.attempt_bytes;
             if (choice == ErrorChoice::SkipFolder) {
                 front_end.FolderSkipped(scope.folder_name);
                 return true;

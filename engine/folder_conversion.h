@@ -18,7 +18,7 @@ inline constexpr uint32_t kPieceSize = 2048;
 bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, uint32_t& total);
 
 // The message loop over an open file whose header counts messages; same result as ConvertFolder. Sets
-// `damaged` when a piece of text could not be read.
+// `damaged` when a message's text could not be read whole.
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged);
 
 }  // namespace engine
