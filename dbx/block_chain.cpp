@@ -40,7 +40,6 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
         return false;
     }
     ++chain.blocks_visited;
-    if (!Inside(dbx.file_size, offset, kBlockText)) dbx.damaged = true;  // a head cut off by the end of the file
 
     uint32_t text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
     uint32_t next = ReadDword(dbx, uint64_t(offset) + kBlockNext);

@@ -26,9 +26,12 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
 {
     unsigned char bytes[4];
     uint32_t got = 0;
-    // A 32-bit offset plus a field's position may pass 4 GiB: no store holds anything there.
-    if (offset > kMaxOffset) return 0;
-    if (!platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) return 0;
+    // A 32-bit offset plus a field's position may pass 4 GiB: no store holds anything there. Every value the
+    // reader needs lies inside a sound file, so one that cannot be read tells of damage.
+    if (offset > kMaxOffset || !platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
+        dbx.damaged = true;
+        return 0;
+    }
     return LoadLe32(bytes);
 }
 
@@ -59,9 +62,6 @@ MessageData LocateMessageData(DbxFile& dbx, uint32_t record_offset)
         dbx.damaged = true;
         return result;
     }
-    // A record whose attribute entries 3 and 4 lie outside the file was cut off or never existed.
-    if (!Inside(dbx.file_size, record_offset, kRecordEntry4 + 4)) dbx.damaged = true;
-
     // Both entries are read before either is tested; entry 4 wins.
     uint32_t entry4 = ReadDword(dbx, uint64_t(record_offset) + kRecordEntry4);
     uint32_t entry3 = ReadDword(dbx, uint64_t(record_offset) + kRecordEntry3);
@@ -83,7 +83,6 @@ MessageData LocateMessageData(DbxFile& dbx, uint32_t record_offset)
         uint32_t attribute_count = ReadDword(dbx, uint64_t(record_offset) + kRecordAttributeCount) & 0xFF;
         uint32_t data_offset = (chosen >> 8) & 0xFF;
         uint64_t value_at = uint64_t(record_offset) + kRecordAttributes + 4ull * attribute_count + data_offset;
-        if (!Inside(dbx.file_size, value_at, 4)) dbx.damaged = true;
         result.first_block = ReadDword(dbx, value_at);
     }
     return result;

@@ -39,7 +39,8 @@ struct DbxFile {
 // Sets up a reader over an open file (takes its size). False when the size cannot be taken.
 bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file);
 
-// The 32-bit little-endian value at an absolute offset, or 0 when it cannot be read.
+// The 32-bit little-endian value at an absolute offset, or 0 when it cannot be read (which marks the file
+// damaged: everything the reader reads lies inside a sound file).
 uint32_t ReadDword(DbxFile& dbx, uint64_t offset);
 
 // Exactly count bytes at an absolute offset; false otherwise (with the reason in the last-error code:

@@ -40,7 +40,6 @@ struct IndexWalk {
                 dbx.damaged = true;
                 return;
             }
-            if (!Inside(dbx.file_size, node, kNodeHeaderSize)) dbx.damaged = true;
             uint32_t first_child = ReadDword(dbx, uint64_t(node) + kNodeFirstChild);
             uint32_t entry_count = ReadDword(dbx, uint64_t(node) + kNodeEntryCount) & 0x00FFFFFF;
             uint32_t first_child_count = ReadDword(dbx, uint64_t(node) + kNodeFirstChildCount);
@@ -60,7 +59,6 @@ struct IndexWalk {
             frame.next_entry = frame.entry_count;
             return;
         }
-        if (!Inside(dbx.file_size, entry, kEntrySize)) dbx.damaged = true;
         uint32_t record = ReadDword(dbx, entry + kEntryRecord);
         uint32_t child = ReadDword(dbx, entry + kEntryChild);
         uint32_t child_count = ReadDword(dbx, entry + kEntryChildCount);

@@ -36,10 +36,4 @@ inline constexpr uint32_t kBlockText = 16;
 // Offsets are 32 bits wide: nothing of a store lies beyond this.
 inline constexpr uint64_t kMaxOffset = 0xFFFFFFFFull;
 
-// True when [offset, offset + size) lies within the file.
-inline bool Inside(uint64_t file_size, uint64_t offset, uint64_t size)
-{
-    return offset <= file_size && size <= file_size - offset;
-}
-
 }  // namespace dbx::layout

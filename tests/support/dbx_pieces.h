@@ -47,7 +47,7 @@ struct NodeSpec {
     uint32_t parent = 0;             // stored at 12
     uint32_t first_child = 0;        // at 8
     uint32_t first_child_count = 0;  // at 20; 0 = no first child
-    std::vector<NodeEntry> entries;  // from 24, 12 bytes each
+    std::vector<NodeEntry> entries{};  // from 24, 12 bytes each
     int64_t entry_count = -1;        // the 24-bit count at 17 (bytes 17 to 19); -1 = entries.size()
     uint32_t capacity = 0;           // entry slots to reserve (zero-filled); 0 = entries.size()
 };
@@ -59,9 +59,9 @@ uint32_t IndirectAttribute(uint8_t id, uint32_t data_offset);  // id with bit 7 
 
 struct RecordSpec {
     uint32_t self = 0;                 // stored at 0
-    std::vector<uint32_t> attributes;  // N = attributes.size() (at most 255), from offset 12
+    std::vector<uint32_t> attributes{};  // N = attributes.size() (at most 255), from offset 12
     int attribute_count = -1;          // the byte at 10; -1 = attributes.size()
-    std::string data_area;             // follows the attribute entries
+    std::string data_area{};           // follows the attribute entries
 };
 std::string EncodeRecord(const RecordSpec& record);
 
@@ -70,7 +70,7 @@ struct BlockSpec {
     uint32_t self = 0;
     uint32_t text_length = 0;  // the stored count; normally text.size()
     uint32_t next = 0;
-    std::string_view text;
+    std::string_view text{};
     uint32_t allocated = 0;    // bytes reserved for text; at least text.size()
 };
 std::string EncodeBlock(const BlockSpec& block);
