@@ -1,5 +1,5 @@
 // The entry points through which the host drives the writer (see plugin_api/dovan_plugin.h for the order).
-#include "plugin_api/dovan_plugin.h"
+#include "plugins/mbox/entry_points.h"
 #include "platform/platform.h"
 #include "plugins/mbox/writer.h"
 

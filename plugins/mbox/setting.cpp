@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "plugin_api/dovan_plugin.h"
+#include "plugins/mbox/entry_points.h"
 
 namespace mbox {
 

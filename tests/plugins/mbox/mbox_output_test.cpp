@@ -72,6 +72,8 @@ struct QuotingCase {
     const char* written;
 };
 
+void PrintTo(const QuotingCase& example, std::ostream* out) { *out << example.setting; }
+
 class MboxQuoting : public MboxTest, public ::testing::WithParamInterface<QuotingCase> {};
 
 TEST_P(MboxQuoting, BodyLinesAreQuotedByTheSetting)
