@@ -43,9 +43,12 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
 
     uint32_t text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
     uint32_t next = ReadDword(dbx, uint64_t(offset) + kBlockNext);
+    uint64_t block_text = uint64_t(offset) + kBlockText;
     // Blocks of a sound file are distinct and each holds its head and its text, so neither one chain nor the
-    // first walks of all chains together can hold more than the file.
-    uint64_t cost = kBlockText + uint64_t(text_length);
+    // first walks of all chains together can hold more than the file. Text claimed past the end of the file
+    // costs nothing here: the caller's read of it fails at once, through its own error path.
+    uint64_t text_in_file = std::min<uint64_t>(text_length, dbx.file_size - std::min(dbx.file_size, block_text));
+    uint64_t cost = kBlockText + text_in_file;
     if (chain.bytes + cost > dbx.file_size || (chain.charged && dbx.charged_chain_bytes + cost > dbx.file_size)) {
         dbx.damaged = true;
         return false;
@@ -55,7 +58,7 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
 
     block.offset = offset;
     block.text_length = text_length;
-    block.text_offset = uint64_t(offset) + kBlockText;
+    block.text_offset = block_text;
     chain.next = next;
     return true;
 }

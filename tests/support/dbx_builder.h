@@ -16,9 +16,9 @@
 namespace fixture {
 
 struct FixtureMessage {
-    std::string text;                   // the stored text, byte for byte
+    std::string text{};                 // the stored text, byte for byte
     uint32_t kind = 1;                  // 1 mail: data attribute 0x84 as entry 3; 2 news: as entry 4
-    std::vector<uint32_t> block_sizes;  // how the text is cut into blocks (sizes may be 0); empty = 512-byte
+    std::vector<uint32_t> block_sizes{};  // how the text is cut into blocks (sizes may be 0); empty = 512-byte
                                         // blocks, the last shorter, as Outlook Express writes them
     bool indirect = false;              // the data attribute kept in the record's data area (id 0x04)
     bool no_data = false;               // the record has no message-data attribute at all
