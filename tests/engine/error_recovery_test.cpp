@@ -34,7 +34,7 @@ TEST_F(ErrorRecovery, TheFirstQuestionOffersRetryAndCarriesTheFailingStepsCode)
     ASSERT_EQ(front_end.questions.size(), 1u);
     EXPECT_EQ(front_end.questions[0].code, ENOSPC);
     EXPECT_EQ(front_end.questions[0].default_choice, ErrorChoice::Retry);
-    EXPECT_STREQ(front_end.questions[0].folder_name, "Sent Items");
+    EXPECT_EQ(front_end.questions[0].folder, "Sent Items");
     EXPECT_FALSE(front_end.questions[0].file_level);
     // The confirmed answer is offered next time.
     Ask(false, ErrorChoice::AbortProcessing);

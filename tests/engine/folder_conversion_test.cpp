@@ -149,7 +149,7 @@ TEST_F(FolderConversion, ATextReachingPastTheEndOfTheFileFailsItsMessageAsDamage
     EXPECT_EQ(recorded.MessageTexts(),
               (Trace{"good one\r\n", std::string(512, 'z'), std::string(512, 'z'), "good two\r\n"}));
     ASSERT_EQ(front_end.questions.size(), 2u);  // one question per attempt: no read repeats unasked
-    for (const engine::ErrorQuestion& question : front_end.questions) {
+    for (const enginetest::AskedQuestion& question : front_end.questions) {
         EXPECT_FALSE(question.file_level);
         EXPECT_EQ(question.code, platform::kErrorStoreDamaged);
     }

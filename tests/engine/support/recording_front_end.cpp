@@ -36,7 +36,7 @@ void RecordingFrontEnd::ProgressChanged(unsigned position)
 
 engine::ErrorAnswer RecordingFrontEnd::AskError(const engine::ErrorQuestion& question)
 {
-    questions.push_back(question);
+    questions.push_back({question.file_level, question.folder_name, question.code, question.default_choice});
     events.push_back(std::string("ask ") + (question.file_level ? "file " : "message ") + question.folder_name +
                      " code=" + std::to_string(question.code) +
                      " default=" + std::to_string(static_cast<int>(question.default_choice)));

@@ -11,12 +11,20 @@
 
 namespace enginetest {
 
+// A question as it was asked; the folder name copied, since the engine only lends it for the call.
+struct AskedQuestion {
+    bool file_level = false;
+    std::string folder;
+    platform::ErrorCode code = 0;
+    engine::ErrorChoice default_choice = engine::ErrorChoice::NotShown;
+};
+
 class RecordingFrontEnd : public engine::FrontEnd {
 public:
     // Events in order: "folder archive 1/3 [1 / 3]", "progress 33", "ask message Inbox code=5 default=1028",
     // "message 5 <text>", "skipped Inbox #4", "folder skipped Inbox", "damaged Inbox", "finished Completed".
     std::vector<std::string> events;
-    std::vector<engine::ErrorQuestion> questions;
+    std::vector<AskedQuestion> questions;
     std::vector<unsigned> progress;     // every position sent, in order
     std::vector<std::string> messages;  // the texts of ShowMessage, in order
     std::thread::id finished_on;        // the thread that reported the end of the run
