@@ -11,6 +11,8 @@ using namespace layout;
 
 namespace {
 
+constexpr uint32_t kWindowSize = 4096;
+
 bool IsMessageData(uint32_t attribute) { return (attribute & 0xF) == kMessageDataId; }
 
 }  // namespace
@@ -24,15 +26,30 @@ bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file)
 
 uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
 {
-    unsigned char bytes[4];
-    uint32_t got = 0;
     // A 32-bit offset plus a field's position may pass 4 GiB: no store holds anything there. Every value the
     // reader needs lies inside a sound file, so one that cannot be read tells of damage.
-    if (offset > kMaxOffset || !platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
+    if (offset > kMaxOffset - 3) {
         dbx.damaged = true;
         return 0;
     }
-    return LoadLe32(bytes);
+    if (offset < dbx.window_start || offset + 4 > dbx.window_start + dbx.window.size()) {
+        uint64_t start = offset & ~uint64_t(kWindowSize - 1);
+        uint32_t got = 0;
+        dbx.window.resize(kWindowSize);
+        if (!platform::ReadAt(dbx.file, start, dbx.window.data(), kWindowSize, &got)) got = 0;
+        dbx.window.resize(got);
+        dbx.window_start = start;
+        if (offset + 4 > start + got) {
+            // A value that straddles the window's end is read on its own.
+            unsigned char bytes[4];
+            if (!platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
+                dbx.damaged = true;
+                return 0;
+            }
+            return LoadLe32(bytes);
+        }
+    }
+    return LoadLe32(dbx.window.data() + (offset - dbx.window_start));
 }
 
 bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)

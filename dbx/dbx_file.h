@@ -27,6 +27,11 @@ struct DbxFile {
     uint64_t file_size = 0;                         // taken once when the reader is set up
     bool damaged = false;                           // set when the reader met a malformed structure
 
+    // The last window of the file that a value was read from: index nodes, records and block heads lie close
+    // together, so most values come from memory instead of a system call each.
+    std::vector<unsigned char> window;
+    uint64_t window_start = 0;
+
     // What bounds the work of a damaged file. In a sound file the blocks of all messages are distinct, so the
     // chains walked for the first attempt at each listed record add up to no more than the file's size;
     // further attempts at a record (the user's retries) are not charged.

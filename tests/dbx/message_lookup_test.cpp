@@ -160,6 +160,18 @@ TEST(MessageLookup, ReadDwordIsLittleEndianAndZeroWhereUnreadable)
 {
     std::string image = HeaderImage(0, 0, 0x100);
     fixture::Place(image, 0x80, "\x01\x02\x03\x04");
+    {
+        // Values on both sides of a 4 KiB boundary, and across it.
+        std::string larger = HeaderImage(0, 0, 0x3000);
+        fixture::Place(larger, 0xFFE, "\x11\x22\x33\x44\x55\x66");
+        OpenedImage opened(larger);
+        EXPECT_EQ(dbx::ReadDword(opened.store(), 0x1000), 0x66554433u);
+        EXPECT_EQ(dbx::ReadDword(opened.store(), 0xFFE), 0x44332211u);
+        EXPECT_EQ(dbx::ReadDword(opened.store(), 0xFFC), 0x22110000u);
+        EXPECT_EQ(dbx::ReadDword(opened.store(), 0x1001), 0x00665544u);
+        EXPECT_EQ(dbx::ReadDword(opened.store(), 0x2FFD), 0u);
+        EXPECT_TRUE(opened.store().damaged);
+    }
     OpenedImage opened(image);
     EXPECT_EQ(dbx::ReadDword(opened.store(), 0x80), 0x04030201u);
     EXPECT_EQ(dbx::ReadDword(opened.store(), 0x81), 0x00040302u);
