@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/plugins/eml/plugin_driver.h"
+#include "tests/plugins/eml/writer_extras.h"
 
 namespace {
 
-using plugin_test::CutAt;
-using plugin_test::HostPieces;
-using plugin_test::NamesIn;
-using plugin_test::PassMessage;
-using plugin_test::ReadWholeFile;
+using writer_test::CutAt;
+using writer_test::HostPieces;
+using writer_test::DirectoryNames;
+using writer_test::PassMessage;
+using writer_test::ReadWholeFile;
 using Names = std::vector<std::string>;
 
 constexpr uint32_t kNewYear2004 = 1072915200;  // 0x3ff36300
@@ -24,7 +24,7 @@ const std::string kSeparator = "\r\n.\r\n";
 
 using SetClockFn = void(DOVAN_CALL*)(uint32_t);
 
-class BmfWriterTest : public plugin_test::WriterTest {
+class BmfWriterTest : public writer_test::WriterTest {
 protected:
     const char* WriterName() const override { return "Dovanbmf"; }
 
@@ -59,7 +59,8 @@ protected:
     void WriteFolder(const char* name, const std::vector<std::string>& messages)
     {
         ASSERT_TRUE(writer_.NewFolder(name));
-        for (const std::string& text : messages) ASSERT_TRUE(PassMessage(writer_, MessageKindMail, HostPieces(text)));
+        for (const std::string& text : messages)
+            ASSERT_TRUE(PassMessage(writer_, MessageKindMail, HostPieces(text, 2048)));
         ASSERT_TRUE(writer_.FinishFolder());
     }
 
@@ -67,7 +68,7 @@ protected:
     std::vector<size_t> MessagesPerFile(const std::string& folder)
     {
         std::vector<size_t> counts;
-        for (const std::string& name : NamesIn(folder)) {
+        for (const std::string& name : DirectoryNames(folder)) {
             std::string content = ReadWholeFile(folder + "/" + name);
             size_t count = 0;
             for (size_t at = content.find(kSeparator); at != std::string::npos; at = content.find(kSeparator, at + 1))
@@ -88,27 +89,27 @@ TEST_F(BmfWriterTest, ARunMakesANewMailbox)
     WriteFolder("Sent Items", {"Subject: three\r\n\r\nx\r\n"});
     EXPECT_TRUE(writer_.FinishConvert());
 
-    EXPECT_EQ(NamesIn(Scratch()), Names{"3ff36300.mb"});
-    EXPECT_EQ(NamesIn(Scratch("3ff36300.mb")), (Names{"Inbox", "Mailbox.ini", "Sent Items"}));
+    EXPECT_EQ(DirectoryNames(Scratch()), Names{"3ff36300.mb"});
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36300.mb")), (Names{"Inbox", "Mailbox.ini", "Sent Items"}));
     EXPECT_EQ(ReadWholeFile(Scratch("3ff36300.mb/Mailbox.ini")), "[Account]\r\nName=Dovan\r\n");
-    EXPECT_EQ(NamesIn(Scratch("3ff36300.mb/Inbox")), Names{"3ff36302.bmf"});
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36300.mb/Inbox")), Names{"3ff36302.bmf"});
     EXPECT_EQ(ReadWholeFile(Scratch("3ff36300.mb/Inbox/3ff36302.bmf")), inbox[0] + kSeparator + inbox[1] + kSeparator);
-    EXPECT_EQ(NamesIn(Scratch("3ff36300.mb/Sent Items")), Names{"3ff36303.bmf"});
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36300.mb/Sent Items")), Names{"3ff36303.bmf"});
 
     // A second run in the same second finds the mailbox taken and steps on by 2.
     ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
     WriteFolder("Inbox", {"Subject: again\r\n\r\n"});
-    EXPECT_EQ(NamesIn(Scratch()), (Names{"3ff36300.mb", "3ff36302.mb"}));
-    EXPECT_EQ(NamesIn(Scratch("3ff36302.mb/Inbox")), Names{"3ff36304.bmf"});
+    EXPECT_EQ(DirectoryNames(Scratch()), (Names{"3ff36300.mb", "3ff36302.mb"}));
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36302.mb/Inbox")), Names{"3ff36304.bmf"});
 }
 
 TEST_F(BmfWriterTest, AFileInTheWayOfTheMailboxIsPassedToo)
 {
-    ASSERT_TRUE(plugin_test::WriteWholeFile(Scratch("3ff36300.mb"), "not a mailbox"));
+    ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("3ff36300.mb"), "not a mailbox"));
     ASSERT_EQ(mkdir(Scratch("3ff36302.mb").c_str(), 0777), 0);
     ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
-    EXPECT_EQ(NamesIn(Scratch()), (Names{"3ff36300.mb", "3ff36302.mb", "3ff36304.mb"}));
-    EXPECT_EQ(NamesIn(Scratch("3ff36302.mb")), Names{});
+    EXPECT_EQ(DirectoryNames(Scratch()), (Names{"3ff36300.mb", "3ff36302.mb", "3ff36304.mb"}));
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36302.mb")), Names{});
     EXPECT_EQ(ReadWholeFile(Scratch("3ff36300.mb")), "not a mailbox");
 }
 
@@ -116,7 +117,7 @@ TEST_F(BmfWriterTest, TheDefaultSizeSplitsAThousandMessagesIntoFourFiles)
 {
     ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
     WriteFolder("Inbox", Messages(1000, 2048));
-    EXPECT_EQ(NamesIn(Scratch("3ff36300.mb/Inbox")),
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36300.mb/Inbox")),
               (Names{"3ff36302.bmf", "3ff36303.bmf", "3ff36304.bmf", "3ff36305.bmf"}));
     EXPECT_EQ(MessagesPerFile(Scratch("3ff36300.mb/Inbox")), (std::vector<size_t>{320, 320, 320, 40}));
     // The message that reaches the size completes in the same file.
@@ -152,7 +153,7 @@ TEST_F(BmfWriterTest, PiecesCutAnywhereAreStoredUnchanged)
     for (size_t position = 1; position < text.size(); ++position)
         ASSERT_TRUE(PassMessage(writer_, MessageKindNews, CutAt(text, {position})));
     ASSERT_TRUE(writer_.FinishFolder());
-    Names files = NamesIn(Scratch("3ff36300.mb/Inbox"));
+    Names files = DirectoryNames(Scratch("3ff36300.mb/Inbox"));
     ASSERT_EQ(files.size(), text.size() - 1);
     for (const std::string& name : files)
         ASSERT_EQ(ReadWholeFile(Scratch("3ff36300.mb/Inbox/" + name)), text + kSeparator) << name;
@@ -163,8 +164,8 @@ TEST_F(BmfWriterTest, FolderNamesStayInsideTheMailbox)
     ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
     WriteFolder("..", {"Subject: x\r\n\r\n"});
     WriteFolder("Inbox", {"Subject: y\r\n\r\n"});
-    EXPECT_EQ(NamesIn(Scratch()), Names{"3ff36300.mb"});
-    EXPECT_EQ(NamesIn(Scratch("3ff36300.mb")), (Names{"..=", "Inbox", "Mailbox.ini"}));
+    EXPECT_EQ(DirectoryNames(Scratch()), Names{"3ff36300.mb"});
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36300.mb")), (Names{"..=", "Inbox", "Mailbox.ini"}));
 }
 
 TEST_F(BmfWriterTest, FailuresReturnZeroWithTheSystemsReason)
@@ -174,7 +175,7 @@ TEST_F(BmfWriterTest, FailuresReturnZeroWithTheSystemsReason)
 
     ASSERT_TRUE(writer_.SetSetting("0"));
     ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
-    ASSERT_TRUE(plugin_test::WriteWholeFile(Scratch("3ff36300.mb/Blocked"), ""));
+    ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("3ff36300.mb/Blocked"), ""));
     EXPECT_EQ(writer_.NewFolder("Blocked"), 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOTDIR));
 
@@ -217,14 +218,15 @@ TEST_F(BmfWriterTest, ExportsTextsAndSetting)
     ASSERT_NE(writer_.GetDefaultDestDir, nullptr);
     EXPECT_EQ(writer_.GetDefaultDestDir(), 0u);
     EXPECT_EQ(writer_.SettingDlg, nullptr);
-    for (bool japanese : {false, true}) EXPECT_EQ(plugin_test::PluginString(writer_, 1, japanese), "Becky! Ver.2 (bmf)");
-    EXPECT_EQ(plugin_test::PluginString(writer_, 2, false),
+    for (bool japanese : {false, true})
+        EXPECT_EQ(writer_test::PluginString(writer_, 1, japanese), "Becky! Ver.2 (bmf)");
+    EXPECT_EQ(writer_test::PluginString(writer_, 2, false),
               "1. Confirm your B2 is not running.\r\n2. A new mailbox named `Dovan' will be created, and a folder of "
               "each OE folder will be created under the mailbox.");
-    EXPECT_EQ(plugin_test::PluginString(writer_, 2, true),
+    EXPECT_EQ(writer_test::PluginString(writer_, 2, true),
               "1. B2 は終了しておいてください。\r\n2. 変換先フォルダに「Dovan」メールボックスを作成し，その中に OE "
               "のフォルダ毎にフォルダを作成します。");
-    EXPECT_NE(plugin_test::PluginString(writer_, 3, false).find("640"), std::string::npos);
+    EXPECT_NE(writer_test::PluginString(writer_, 3, false).find("640"), std::string::npos);
 
     for (const char* good : {"0", "640", "4294967295"}) EXPECT_TRUE(writer_.SetSetting(good)) << good;
     for (const char* bad : {"", "-1", "12x", " 5", "4294967296", "99999999999999999999"}) {

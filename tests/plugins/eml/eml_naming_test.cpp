@@ -11,10 +11,10 @@
 namespace eml_test {
 namespace {
 
-using plugin_test::CutAt;
-using plugin_test::NamesIn;
-using plugin_test::PassMessage;
-using plugin_test::ReadWholeFile;
+using writer_test::CutAt;
+using writer_test::DirectoryNames;
+using writer_test::PassMessage;
+using writer_test::ReadWholeFile;
 using Names = std::vector<std::string>;
 
 class EmlNamingTest : public EmlTest {};
@@ -63,7 +63,7 @@ TEST_F(EmlNamingTest, SubjectsBecomeSafeNames)
         std::string folder = "case" + std::to_string(i);
         std::string text = Mail(cases[i].header, cases[i].body.empty() ? "Hello there.\r\n" : cases[i].body);
         WriteFolder(folder, {text});
-        EXPECT_EQ(NamesIn(Scratch(folder)), Names{cases[i].expected}) << "case " << i;
+        EXPECT_EQ(DirectoryNames(Scratch(folder)), Names{cases[i].expected}) << "case " << i;
         EXPECT_EQ(ReadWholeFile(Scratch(folder + "/" + cases[i].expected)), text) << "case " << i;
         EXPECT_LE(cases[i].expected.size(), 255u);
     }
@@ -73,7 +73,7 @@ TEST_F(EmlNamingTest, NewsArticlesTakeTheNwsExtension)
 {
     StartRun("subject");
     WriteFolder("News", {Mail({"Subject: Posted"}), Mail({"Subject: Posted"})}, MessageKindNews);
-    EXPECT_EQ(NamesIn(Scratch("News")), (Names{"Posted (1).nws", "Posted.nws"}));
+    EXPECT_EQ(DirectoryNames(Scratch("News")), (Names{"Posted (1).nws", "Posted.nws"}));
 }
 
 // Wherever the pieces are cut, also between CR and LF, the name and the bytes stay the same.
@@ -98,7 +98,7 @@ TEST_F(EmlNamingTest, CutsAnywhereGiveTheSameName)
             ASSERT_TRUE(writer_.NewFolder(folder.c_str()));
             ASSERT_TRUE(PassMessage(writer_, MessageKindMail, pieces));
             ASSERT_TRUE(writer_.FinishFolder());
-            ASSERT_EQ(NamesIn(Scratch(folder)), Names{expected}) << "pieces: " << pieces.size() << ", first "
+            ASSERT_EQ(DirectoryNames(Scratch(folder)), Names{expected}) << "pieces: " << pieces.size() << ", first "
                                                                  << pieces[0].size();
             ASSERT_EQ(ReadWholeFile(Scratch(folder + "/" + expected)), text);
         }
@@ -110,19 +110,19 @@ TEST_F(EmlNamingTest, TakenNamesGetANumber)
     StartRun("subject");
     WriteFolder("Inbox", {Mail({"Subject: Hello"}), Mail({"Subject: Hello"}), Mail({"Subject: Hello"}), Mail({}),
                           Mail({}), Mail({"Subject: HELLO"})});
-    EXPECT_EQ(NamesIn(Scratch("Inbox")), (Names{"HELLO (3).eml", "Hello (1).eml", "Hello (2).eml", "Hello.eml",
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")), (Names{"HELLO (3).eml", "Hello (1).eml", "Hello (2).eml", "Hello.eml",
                                                 "noname (1).eml", "noname.eml"}));
 }
 
 TEST_F(EmlNamingTest, EntriesAlreadyInTheFolderAreNeverReplaced)
 {
     ASSERT_EQ(mkdir(Scratch("Inbox").c_str(), 0777), 0);
-    ASSERT_TRUE(plugin_test::WriteWholeFile(Scratch("Inbox/world.eml"), "older file"));
+    ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("Inbox/world.eml"), "older file"));
     ASSERT_EQ(mkdir(Scratch("Inbox/Folder.eml").c_str(), 0777), 0);
-    ASSERT_TRUE(plugin_test::WriteWholeFile(Scratch("Inbox/temp2.eml"), "left from before"));
+    ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("Inbox/temp2.eml"), "left from before"));
     StartRun("subject");
     WriteFolder("Inbox", {Mail({"Subject: World"}), Mail({"Subject: Folder"}), Mail({"Subject: Third"})});
-    EXPECT_EQ(NamesIn(Scratch("Inbox")),
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")),
               (Names{"Folder (1).eml", "Folder.eml", "Third.eml", "World (1).eml", "temp2.eml", "world.eml"}));
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/world.eml")), "older file");
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/temp2.eml")), "left from before");
@@ -137,7 +137,7 @@ TEST_F(EmlNamingTest, WorkingFilesNeverTruncateEarlierMessages)
     const std::string third = Mail({"Subject: temp3"}, "third body\r\n");
     StartRun("subject");
     WriteFolder("Inbox", {first, second, third});
-    EXPECT_EQ(NamesIn(Scratch("Inbox")), (Names{"Other.eml", "temp2.eml", "temp3 (1).eml"}));
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")), (Names{"Other.eml", "temp2.eml", "temp3 (1).eml"}));
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/temp2.eml")), first);
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/Other.eml")), second);
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/temp3 (1).eml")), third);

@@ -1,11 +1,8 @@
 // Every file the eml writer makes is read back by Python's email package as the message that was passed in.
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,8 +10,6 @@
 
 namespace eml_test {
 namespace {
-
-constexpr char kPython[] = "/usr/bin/python3";
 
 class EmlPythonCheckTest : public EmlTest {};
 
@@ -31,7 +26,7 @@ std::string MessageWithId(int id, const std::string& subject)
 
 TEST_F(EmlPythonCheckTest, EveryFileParsesAsTheMessagePassedIn)
 {
-    if (access(kPython, X_OK) != 0) GTEST_SKIP() << "no " << kPython;
+    if (!writer_test::HavePython()) GTEST_SKIP() << "no " << writer_test::kPython;
     std::string manifest;
     auto expect = [&manifest](const std::string& path, int id) {
         manifest += path + "\t<" + std::to_string(id) + "@example.org>\t" + (id % 2 == 0 ? "0" : "2") + "\n";
@@ -55,12 +50,11 @@ TEST_F(EmlPythonCheckTest, EveryFileParsesAsTheMessagePassedIn)
         }
         WriteFolder(folder, texts);
     }
-    ASSERT_TRUE(plugin_test::WriteWholeFile(Scratch("manifest.txt"), manifest));
-    std::string command = std::string(kPython) + " '" DOVAN_SOURCE_DIR "/tests/plugins/eml/check_eml.py' '" +
+    ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("manifest.txt"), manifest));
+    std::string command = std::string(writer_test::kPython) +
+                          " '" DOVAN_SOURCE_DIR "/tests/plugins/eml/check_eml.py' '" +
                           Scratch("out") + "' '" + Scratch("manifest.txt") + "'";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << command;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << command;
+    EXPECT_EQ(writer_test::RunCommand(command), 0) << command;
 }
 
 }  // namespace

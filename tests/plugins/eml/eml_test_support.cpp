@@ -11,7 +11,8 @@ void EmlTest::StartRun(const char* rule)
 void EmlTest::WriteFolder(const std::string& name, const std::vector<std::string>& texts, uint32_t kind)
 {
     ASSERT_TRUE(writer_.NewFolder(name.c_str())) << name;
-    for (const std::string& text : texts) ASSERT_TRUE(plugin_test::PassMessage(writer_, kind, plugin_test::HostPieces(text)));
+    for (const std::string& text : texts)
+        ASSERT_TRUE(writer_test::PassMessage(writer_, kind, writer_test::HostPieces(text, 2048)));
     ASSERT_TRUE(writer_.FinishFolder());
 }
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/plugins/eml/plugin_driver.h"
+#include "tests/plugins/eml/writer_extras.h"
 
 namespace eml_test {
 
-class EmlTest : public plugin_test::WriterTest {
+class EmlTest : public writer_test::WriterTest {
 protected:
     const char* WriterName() const override { return "Dovaneml"; }
 

@@ -16,11 +16,11 @@
 namespace eml_test {
 namespace {
 
-using plugin_test::CutAt;
-using plugin_test::HostPieces;
-using plugin_test::NamesIn;
-using plugin_test::PassMessage;
-using plugin_test::ReadWholeFile;
+using writer_test::CutAt;
+using writer_test::HostPieces;
+using writer_test::DirectoryNames;
+using writer_test::PassMessage;
+using writer_test::ReadWholeFile;
 using Names = std::vector<std::string>;
 
 class EmlWriterTest : public EmlTest {};
@@ -42,11 +42,11 @@ TEST_F(EmlWriterTest, SequenceNamesRestartInEveryFolder)
 {
     StartRun("sequence");
     WriteFolder("Inbox", {Mail({"Subject: a"}), Mail({"Subject: b"}), Mail({"Subject: c"})});
-    EXPECT_EQ(Canonical(plugin_test::CurrentDirectory()), Canonical(Scratch()));
+    EXPECT_EQ(Canonical(writer_test::CurrentDirectory()), Canonical(Scratch()));
     WriteFolder("news.group", {Mail({}), Mail({})}, MessageKindNews);
-    EXPECT_EQ(NamesIn(Scratch()), (Names{"Inbox", "news.group"}));
-    EXPECT_EQ(NamesIn(Scratch("Inbox")), (Names{"00000001.eml", "00000002.eml", "00000003.eml"}));
-    EXPECT_EQ(NamesIn(Scratch("news.group")), (Names{"00000001.nws", "00000002.nws"}));
+    EXPECT_EQ(DirectoryNames(Scratch()), (Names{"Inbox", "news.group"}));
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")), (Names{"00000001.eml", "00000002.eml", "00000003.eml"}));
+    EXPECT_EQ(DirectoryNames(Scratch("news.group")), (Names{"00000001.nws", "00000002.nws"}));
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/00000002.eml")), Mail({"Subject: b"}));
     EXPECT_TRUE(writer_.FinishConvert());
 }
@@ -56,8 +56,8 @@ TEST_F(EmlWriterTest, SequenceWithoutExtension)
     StartRun("sequence-no-extension");
     WriteFolder("Inbox", {Mail({}), Mail({})});
     WriteFolder("Sent", {Mail({}), Mail({}), Mail({})}, MessageKindNews);
-    EXPECT_EQ(NamesIn(Scratch("Inbox")), (Names{"1", "2"}));
-    EXPECT_EQ(NamesIn(Scratch("Sent")), (Names{"1", "2", "3"}));
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")), (Names{"1", "2"}));
+    EXPECT_EQ(DirectoryNames(Scratch("Sent")), (Names{"1", "2", "3"}));
 }
 
 // A later run into the same destination replaces sequence-named files and reuses the folders.
@@ -81,7 +81,7 @@ TEST_F(EmlWriterTest, TextIsWrittenUnchangedUnderEveryRule)
         for (const std::string& text : texts) {
             std::string sent = text;
             if (sent.back() != '\n') sent += "\r\n";  // the host's closing CR LF
-            std::vector<std::vector<std::string>> cuttings = {HostPieces(text), HostPieces(text, 1)};
+            std::vector<std::vector<std::string>> cuttings = {HostPieces(text, 2048), HostPieces(text, 1)};
             std::vector<size_t> cuts;
             for (size_t position = 0; position < sent.size(); position += 1 + random() % 700) cuts.push_back(position);
             cuttings.push_back(CutAt(sent, cuts));
@@ -92,7 +92,8 @@ TEST_F(EmlWriterTest, TextIsWrittenUnchangedUnderEveryRule)
         }
         ASSERT_TRUE(writer_.FinishFolder());
         std::vector<std::string> written;
-        for (const std::string& name : NamesIn(Scratch(rule))) written.push_back(ReadWholeFile(Scratch(rule) + "/" + name));
+        for (const std::string& name : DirectoryNames(Scratch(rule)))
+            written.push_back(ReadWholeFile(Scratch(rule) + "/" + name));
         std::sort(written.begin(), written.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(written, expected) << rule;
@@ -105,10 +106,11 @@ TEST_F(EmlWriterTest, FolderNamesStayInsideTheDestination)
     StartRun("sequence");
     for (const char* name : {".", "..", "a/b", "c\\d", "CON", "nul.txt", "Inbox.", "Sent ", "", "Plain"})
         WriteFolder(name, {Mail({})});
-    EXPECT_EQ(Canonical(plugin_test::CurrentDirectory()), Canonical(Scratch()));
-    EXPECT_EQ(NamesIn(Scratch()),
+    EXPECT_EQ(Canonical(writer_test::CurrentDirectory()), Canonical(Scratch()));
+    EXPECT_EQ(DirectoryNames(Scratch()),
               (Names{"..=", ".=", "=", "CON=", "Inbox.=", "Plain", "Sent =", "a=b", "c=d", "nul=.txt"}));
-    for (const std::string& folder : NamesIn(Scratch())) EXPECT_EQ(NamesIn(Scratch(folder)), Names{"00000001.eml"});
+    for (const std::string& folder : DirectoryNames(Scratch()))
+        EXPECT_EQ(DirectoryNames(Scratch(folder)), Names{"00000001.eml"});
 }
 
 TEST_F(EmlWriterTest, FailuresReturnZeroWithTheSystemsReason)
@@ -116,7 +118,7 @@ TEST_F(EmlWriterTest, FailuresReturnZeroWithTheSystemsReason)
     EXPECT_EQ(writer_.StartConvert(Scratch("missing").c_str()), 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOENT));
 
-    ASSERT_TRUE(plugin_test::WriteWholeFile(Scratch("Blocked"), ""));
+    ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("Blocked"), ""));
     StartRun("sequence");
     EXPECT_EQ(writer_.NewFolder("Blocked"), 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOTDIR));
@@ -128,7 +130,7 @@ TEST_F(EmlWriterTest, FailuresReturnZeroWithTheSystemsReason)
     ASSERT_TRUE(writer_.NewFolder("Inbox"));
     EXPECT_EQ(writer_.NewMessage(MessageKindMail), 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(EISDIR));
-    EXPECT_TRUE(PassMessage(writer_, MessageKindMail, HostPieces(Mail({}))));
+    EXPECT_TRUE(PassMessage(writer_, MessageKindMail, HostPieces(Mail({}), 2048)));
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/00000002.eml")), Mail({}));
 
     // A full disk: the write fails, and the message can still be closed.
@@ -161,12 +163,12 @@ TEST_F(EmlWriterTest, ExportsTextsAndSetting)
     EXPECT_EQ(writer_.SettingDlg, nullptr);
     EXPECT_NE(writer_.FinishFolder, nullptr);
     EXPECT_NE(writer_.FinishConvert, nullptr);
-    EXPECT_EQ(plugin_test::PluginString(writer_, 1, false), "eml format (1file per message)");
-    EXPECT_EQ(plugin_test::PluginString(writer_, 1, true), "eml 形式 (1メール1ファイル)");
-    EXPECT_EQ(plugin_test::PluginString(writer_, 2, false), "Hit `Setting' to select naming rule.");
-    EXPECT_EQ(plugin_test::PluginString(writer_, 2, true), "ファイル名の付け方は「設定」を押してください。");
-    EXPECT_NE(plugin_test::PluginString(writer_, 3, false).find("sequence-no-extension"), std::string::npos);
-    EXPECT_EQ(plugin_test::PluginString(writer_, 4, false), "");
+    EXPECT_EQ(writer_test::PluginString(writer_, 1, false), "eml format (1file per message)");
+    EXPECT_EQ(writer_test::PluginString(writer_, 1, true), "eml 形式 (1メール1ファイル)");
+    EXPECT_EQ(writer_test::PluginString(writer_, 2, false), "Hit `Setting' to select naming rule.");
+    EXPECT_EQ(writer_test::PluginString(writer_, 2, true), "ファイル名の付け方は「設定」を押してください。");
+    EXPECT_NE(writer_test::PluginString(writer_, 3, false).find("sequence-no-extension"), std::string::npos);
+    EXPECT_EQ(writer_test::PluginString(writer_, 4, false), "");
 
     EXPECT_TRUE(writer_.SetSetting("Subject"));
     for (const char* bad : {"", "subjects", "sequence ", "2"}) {
@@ -177,7 +179,7 @@ TEST_F(EmlWriterTest, ExportsTextsAndSetting)
     // The rejected values left the setting as it was.
     ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
     WriteFolder("Inbox", {Mail({"Subject: kept"})});
-    EXPECT_EQ(NamesIn(Scratch("Inbox")), Names{"kept.eml"});
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")), Names{"kept.eml"});
 }
 
 }  // namespace
