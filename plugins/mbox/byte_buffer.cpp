@@ -31,7 +31,7 @@ void FreeBuffer(ByteBuffer& buffer)
 bool ReserveBuffer(ByteBuffer& buffer, size_t needed, size_t initial)
 {
     if (needed <= buffer.capacity) return true;
-    if (needed > kMaxBufferCapacity) {
+    if (static_cast<uint64_t>(needed) > kMaxBufferCapacity) {
         platform::SetLastError(platform::kErrorNotEnoughMemory);
         return false;
     }
