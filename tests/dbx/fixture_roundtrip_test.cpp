@@ -14,7 +14,10 @@ using fixture::FixtureMessage;
 std::string Text(size_t size, uint32_t seed)
 {
     std::string text = "Subject: message " + std::to_string(seed) + "\r\n\r\n";
-    while (text.size() < size) text += static_cast<char>('a' + (text.size() * 7 + seed) % 26);
+    std::string line;
+    for (uint32_t i = 0; i < 77; ++i) line += static_cast<char>('a' + (i * 7 + seed) % 26);
+    line += "\r\n";
+    while (text.size() < size) text += line;
     text.resize(size);
     return text;
 }
@@ -72,6 +75,50 @@ TEST(FixtureRoundTrip, SmallStores)
     ExpectReadsBack({}, {});
     ExpectReadsBack(MixedMessages(1), {});
     ExpectReadsBack(MixedMessages(2), {1, false});
+}
+
+TEST(FixtureRoundTrip, CompactHeaderAndZeroHeaderCount)
+{
+    ExpectReadsBack(MixedMessages(9), {.entries_per_node = 2, .header_size = 0x100});
+
+    ScratchDir dir;
+    std::string path = dir.File("empty.dbx");
+    ASSERT_TRUE(fixture::WriteFixture(path, fixture::BuildDbx(MixedMessages(3), {.zero_header_count = true})));
+    fixture::ReadStoreResult read = fixture::ReadStore(path);
+    EXPECT_EQ(read.header_count, 0u);
+    EXPECT_TRUE(read.messages.empty());
+}
+
+TEST(FixtureRoundTrip, StreamedStorePassingSixteenMiBReadsBack)
+{
+    // Past 16 MiB a block offset no longer fits a direct attribute: the writer keeps it in the data area.
+    ScratchDir dir;
+    std::string path = dir.File("streamed.dbx");
+    std::vector<FixtureMessage> messages = MixedMessages(40);
+    for (size_t i = 0; i < messages.size(); i += 10) {
+        messages[i].text = Text(5000000 + i, uint32_t(i));
+        messages[i].no_data = messages[i].no_text = false;
+    }
+    fixture::StoreWriter writer;
+    ASSERT_TRUE(writer.Open(path, {.entries_per_node = 4}));
+    for (const FixtureMessage& message : messages) ASSERT_TRUE(writer.Add(message));
+    ASSERT_TRUE(writer.Finish());
+    EXPECT_EQ(writer.message_count(), messages.size());
+    ASSERT_GT(writer.size(), 0x1000000u);
+
+    fixture::ReadStoreResult read = fixture::ReadStore(path);
+    EXPECT_FALSE(read.damaged);
+    ASSERT_EQ(read.messages.size(), messages.size());
+    for (size_t i = 0; i < messages.size(); ++i) {
+        if (messages[i].no_data) {
+            EXPECT_FALSE(read.messages[i].found) << i;
+            continue;
+        }
+        EXPECT_EQ(read.messages[i].kind, messages[i].kind) << i;
+        EXPECT_EQ(fixture::Sha256Hex(read.messages[i].text),
+                  fixture::Sha256Hex(messages[i].no_text ? "" : messages[i].text)) << i;
+    }
+    EXPECT_GT(read.messages[35].first_block, 0xFFFFFFu);
 }
 
 TEST(FixtureRoundTrip, Sha256KnownDigests)

@@ -144,7 +144,8 @@ std::string BuildDbx(const std::vector<FixtureMessage>& messages, const FixtureO
     StoreLayout& where = layout ? *layout : local;
     where = StoreLayout{};
     uint32_t count = static_cast<uint32_t>(messages.size());
-    uint64_t messages_at = kHeaderSize + IndexSize(count, options.entries_per_node);
+    uint32_t header_size = std::max<uint32_t>(options.header_size, kHeaderRootNode + 4);
+    uint64_t messages_at = header_size + IndexSize(count, options.entries_per_node);
 
     std::string body;
     for (uint32_t i = 0; i < count; ++i) {
@@ -158,8 +159,8 @@ std::string BuildDbx(const std::vector<FixtureMessage>& messages, const FixtureO
         where.message_end.push_back(messages_at + body.size());
     }
     std::string index;
-    where.root = EncodeIndex(where.records, options.entries_per_node, kHeaderSize, index, &where.nodes);
-    std::string image = EncodeHeader(options.zero_header_count ? 0 : count, where.root);
+    where.root = EncodeIndex(where.records, options.entries_per_node, header_size, index, &where.nodes);
+    std::string image = EncodeHeader(options.zero_header_count ? 0 : count, where.root, header_size);
     image.reserve(image.size() + index.size() + body.size());
     image += index;
     image += body;
@@ -182,7 +183,7 @@ bool StoreWriter::Open(const std::string& path, const FixtureOptions& options)
     out_.open(path, std::ios::binary | std::ios::trunc);
     ok_ = static_cast<bool>(out_);
     // The header is written again with its real values by Finish.
-    return ok_ && Append(EncodeHeader(0, 0));
+    return ok_ && Append(EncodeHeader(0, 0, options.header_size));
 }
 
 bool StoreWriter::Append(const std::string& bytes)
@@ -208,7 +209,8 @@ bool StoreWriter::Finish()
     std::string index;
     uint32_t root = EncodeIndex(records_, options_.entries_per_node, size_, index);
     if (Append(index)) {
-        std::string header = EncodeHeader(options_.zero_header_count ? 0 : message_count(), root);
+        uint32_t count = options_.zero_header_count ? 0 : message_count();
+        std::string header = EncodeHeader(count, root, options_.header_size);
         out_.seekp(0);
         out_.write(header.data(), static_cast<std::streamsize>(header.size()));
         ok_ = static_cast<bool>(out_);

@@ -18,8 +18,8 @@ namespace fixture {
 struct FixtureMessage {
     std::string text{};                 // the stored text, byte for byte
     uint32_t kind = 1;                  // 1 mail: data attribute 0x84 as entry 3; 2 news: as entry 4
-    std::vector<uint32_t> block_sizes{};  // how the text is cut into blocks (sizes may be 0); empty = 512-byte
-                                        // blocks, the last shorter, as Outlook Express writes them
+    std::vector<uint32_t> block_sizes{};  // how the text is cut into blocks (sizes may be 0); empty =
+                                          // 512-byte blocks, the last shorter, as Outlook Express writes them
     bool indirect = false;              // the data attribute kept in the record's data area (id 0x04)
     bool no_data = false;               // the record has no message-data attribute at all
     bool no_text = false;               // the data attribute names block 0 (a message without text)
@@ -29,6 +29,7 @@ struct FixtureOptions {
     uint32_t entries_per_node = 51;  // index fan-out; small values give multi-level trees using first children
                                      // and entry children
     bool zero_header_count = false;  // header message count 0 (the folder counts as empty)
+    uint32_t header_size = kHeaderSize;  // smaller sizes (at least 0xE8) give compact images, e.g. fuzz seeds
 };
 
 // Where BuildDbx put things, for tests that damage or cut a well-formed image.

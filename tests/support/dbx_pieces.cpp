@@ -30,9 +30,9 @@ void Place(std::string& image, uint64_t offset, std::string_view bytes)
 
 void PatchLe32(std::string& image, uint64_t offset, uint32_t value) { Place(image, offset, Le32(value)); }
 
-std::string EncodeHeader(uint32_t message_count, uint32_t root_node)
+std::string EncodeHeader(uint32_t message_count, uint32_t root_node, uint32_t size)
 {
-    std::string header(kHeaderSize, '\0');
+    std::string header(std::max<uint32_t>(size, kHeaderRootNode + 4), '\0');
     Place(header, 0, std::string_view(reinterpret_cast<const char*>(kFolderSignature), sizeof kFolderSignature));
     PatchLe32(header, kHeaderMessageCount, message_count);
     PatchLe32(header, kHeaderRootNode, root_node);

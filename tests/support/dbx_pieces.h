@@ -33,8 +33,8 @@ void PatchLe32(std::string& image, uint64_t offset, uint32_t value);
 
 // ---- Structures ---------------------------------------------------------------------------------------------
 
-// The file header: signature, message count at 0xC4, root node offset at 0xE4; kHeaderSize bytes.
-std::string EncodeHeader(uint32_t message_count, uint32_t root_node);
+// The file header: signature, message count at 0xC4, root node offset at 0xE4; `size` bytes (at least 0xE8).
+std::string EncodeHeader(uint32_t message_count, uint32_t root_node, uint32_t size = kHeaderSize);
 
 struct NodeEntry {
     uint32_t record = 0;       // offset of a message record
