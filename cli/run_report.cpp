@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/progress_line.h"
 #include "cli/texts.h"
 
 namespace cli {
@@ -50,7 +51,9 @@ std::string RenderRunReport(const RunReport& report)
 {
     std::string skipped;
     std::string damaged;
-    for (const FolderReport& folder : report.folders) {
+    for (const FolderReport& entry : report.folders) {
+        FolderReport folder = entry;
+        folder.name = PrintableText(entry.name);
         if (!folder.skipped_messages.empty())
             skipped += FormatCliText(Text::SkippedMessages, folder.name, MessageNumberList(folder.skipped_messages)) +
                        "\n";
