@@ -115,8 +115,8 @@ TEST(FixtureRoundTrip, StreamedStorePassingSixteenMiBReadsBack)
             continue;
         }
         EXPECT_EQ(read.messages[i].kind, messages[i].kind) << i;
-        EXPECT_EQ(fixture::Sha256Hex(read.messages[i].text),
-                  fixture::Sha256Hex(messages[i].no_text ? "" : messages[i].text)) << i;
+        // Compared whole, not printed: the texts run to megabytes.
+        EXPECT_TRUE(read.messages[i].text == (messages[i].no_text ? "" : messages[i].text)) << i;
     }
     EXPECT_GT(read.messages[35].first_block, 0xFFFFFFu);
 }
