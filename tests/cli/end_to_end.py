@@ -1,0 +1,286 @@
+"""End-to-end runs of the built dovan without a terminal: every format and setting against expected output
+trees, every kind of bad input with its message and exit status, the answers of --on-error, and the
+installed program.
+
+Run by CTest (see CMakeLists.txt). DOVAN_UPDATE_EXPECTED=1 rewrites tests/cli/expected from the current
+output; review every changed byte before committing it.
+"""
+import os
+import subprocess
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import (BUILD_DIR, DOVAN, EXPECTED_DIR, PLUGIN_DIR, SAMPLE_TOOL, SOURCE_DIR, TIMEOUT, ScratchTest,
+                     environment, read_tree, run_dovan, tree_differences, write_tree)
+
+# Format as typed (short or display name, any letter case), setting (None: the default), expected tree.
+MATRIX = [
+    ("mbox", None, "mbox-from-quoting"),
+    ("mbox", "from-quoting", "mbox-from-quoting"),
+    ("MBOX", "ignore-case", "mbox-ignore-case"),
+    ("UNIX mbox", "pass-through", "mbox-pass-through"),
+    ("eml", None, "eml-sequence"),
+    ("eml", "sequence", "eml-sequence"),
+    ("Eml", "sequence-no-extension", "eml-sequence-no-extension"),
+    ("eml format (1file per message)", "subject", "eml-subject"),
+    ("bmf", None, "bmf-640"),
+    ("bmf", "640", "bmf-640"),
+    ("becky! ver.2 (BMF)", "0", "bmf-0"),
+    ("bmf", "1", "bmf-1"),
+]
+
+SUMMARY = "14 message(s) were converted.\n"
+
+
+class OutputTrees(ScratchTest):
+    def convert(self, format_name, setting, destination, source=None, cwd=None):
+        arguments = ["convert", "--format", format_name]
+        if setting is not None:
+            arguments += ["--setting", setting]
+        return run_dovan(*arguments, source or self.store, destination, cwd=cwd)
+
+    def setUp(self):
+        super().setUp()
+        self.store = self.make_store("formats")
+
+    def test_every_format_and_setting(self):
+        updated = set()
+        for number, (format_name, setting, expected) in enumerate(MATRIX):
+            with self.subTest(format=format_name, setting=setting):
+                destination = self.path("out", f"{number}-{expected}")
+                run = self.convert(format_name, setting, destination)
+                self.assertEqual(run.status, 0, run)
+                self.assertEqual(run.out, SUMMARY)
+                actual = read_tree(destination)
+                if os.environ.get("DOVAN_UPDATE_EXPECTED") == "1" and expected not in updated:
+                    write_tree(actual, os.path.join(EXPECTED_DIR, expected))
+                    updated.add(expected)
+                differences = tree_differences(actual, read_tree(os.path.join(EXPECTED_DIR, expected)))
+                self.assertEqual(differences, [], f"{format_name} {setting}: output differs from {expected}")
+
+    def test_progress_names_every_converted_folder(self):
+        run = self.convert("eml", None, self.path("out"))
+        self.assertEqual(run.err, "1 / 4  Empty\n2 / 4  example.test\n3 / 4  Inbox\n4 / 4  subjects\n")
+
+    def test_relative_source_and_trailing_separators(self):
+        # The writers move the current directory during a run: a relative source must still be found.
+        run = self.convert("mbox", None, self.path("relative"), source="store", cwd=self.scratch)
+        self.assertEqual(run.status, 0, run)
+        self.assertEqual(run.out, SUMMARY)
+        expected = read_tree(os.path.join(EXPECTED_DIR, "mbox-from-quoting"))
+        self.assertEqual(tree_differences(read_tree(self.path("relative")), expected), [])
+        run = self.convert("mbox", None, self.path("slashes") + "//", source=self.store + "/")
+        self.assertEqual(run.status, 0, run)
+        self.assertEqual(tree_differences(read_tree(self.path("slashes")), expected), [])
+
+
+class BadInput(ScratchTest):
+    def assertUsageError(self, run, *texts):
+        self.assertEqual(run.status, 2, run)
+        self.assertEqual(run.out, "")
+        for text in texts:
+            self.assertIn(text, run.err)
+        self.assertTrue(run.err.endswith("Run 'dovan --help' for usage.\n"), run)
+
+    def test_unknown_format_lists_the_valid_ones(self):
+        run = run_dovan("convert", "--format", "maildir", self.path("store"), self.path("out"))
+        self.assertUsageError(run, 'dovan: Unknown format "maildir".\nValid formats:\n',
+                              "  bmf  Becky! Ver.2 (bmf)\n", "  eml  eml format (1file per message)\n",
+                              "  mbox  UNIX mbox\n")
+        self.assertFalse(os.path.exists(self.path("out")))
+
+    def test_refused_setting_lists_the_valid_values(self):
+        store = self.make_store("pair")
+        cases = [("mbox", "quote-everything", "from-quoting (default), ignore-case, pass-through"),
+                 ("eml", "Subject ", "sequence (default), sequence-no-extension, subject"),
+                 ("bmf", "big", "(default 640)"),
+                 ("bmf", "-5", "(default 640)"),
+                 ("bmf", "", "(default 640)")]
+        for format_name, value, valid in cases:
+            with self.subTest(format=format_name, value=value):
+                run = run_dovan("convert", "--format", format_name, "--setting", value, store, self.path("out"))
+                self.assertUsageError(run, f'The setting "{value}" is not valid for the format {format_name}.\n'
+                                      "Valid values: ", valid)
+                self.assertFalse(os.path.exists(self.path("out")))
+
+    def test_nothing_to_convert(self):
+        os.makedirs(self.path("empty"))
+        os.makedirs(self.path("left-out"))
+        for name in ("folders.DBX", "Offline.dbx", "POP3UIDL.dbx"):
+            open(self.path("left-out", name), "wb").close()
+        os.makedirs(self.path("only-a-folder", "Inbox.dbx"))
+        open(self.path("a-file"), "wb").close()
+        for source in ("missing", "empty", "left-out", "only-a-folder", "a-file"):
+            with self.subTest(source=source):
+                run = run_dovan("convert", "--format", "mbox", self.path(source), self.path("out"))
+                self.assertEqual((run.status, run.out, run.err), (1, "", "No dbx files to convert.\n"))
+                self.assertFalse(os.path.exists(self.path("out")), "the destination is not created")
+        run = run_dovan("convert", "--format", "mbox", "", self.path("out"))
+        self.assertEqual((run.status, run.err), (1, "No dbx files to convert.\n"))
+
+    def test_destination_that_cannot_be_created(self):
+        store = self.make_store("pair")
+        open(self.path("a-file"), "wb").close()
+        cases = [("relative/out", os.strerror(22)),
+                 (self.path("a-file", "out"), os.strerror(20))]
+        for destination, system_text in cases:
+            with self.subTest(destination=destination):
+                run = run_dovan("convert", "--format", "mbox", store, destination, cwd=self.scratch)
+                self.assertEqual((run.status, run.out), (1, ""), run)
+                self.assertEqual(run.err, f"Could not create a directory.\n{system_text}\n")
+        self.assertFalse(os.path.exists(self.path("relative")))
+
+    def test_usage_errors(self):
+        cases = [([], "Name a command"),
+                 (["list"], "list"),
+                 (["convert", "--format", "mbox", "/a"], "convert needs --format NAME, SOURCE and DESTINATION."),
+                 (["convert", "/a", "/b"], "convert needs --format NAME"),
+                 (["convert", "--format", "mbox", "--frmat", "x", "/a", "/b"], "--frmat"),
+                 (["convert", "--format", "mbox", "--on-error", "ignore", "/a", "/b"],
+                  'Unknown --on-error value "ignore".\nValid values: ask, skip-mail, skip-folder, abort'),
+                 (["convert", "--format", "mbox", "--on-error", "ask", "/a", "/b"], "needs a terminal"),
+                 (["convert", "--format", "mbox", "/a", "/b", "/c"], "/c")]
+        for arguments, text in cases:
+            with self.subTest(arguments=arguments):
+                self.assertUsageError(run_dovan(*arguments), text)
+
+    def test_no_plugins(self):
+        os.makedirs(self.path("no-plugins"))
+        run = run_dovan("formats", "--plugin-dir", self.path("no-plugins"))
+        self.assertEqual(run.status, 1, run)
+        self.assertEqual(run.err, f"No writer plugins are found.\nPlugin folder: {self.path('no-plugins')}\n")
+        run = run_dovan("--plugin-dir", self.path("missing"), "convert", "--format", "mbox", "/a", "/b")
+        self.assertEqual(run.status, 1, run)
+        self.assertTrue(run.err.startswith("No writer plugins are found.\n"), run)
+
+    def test_japanese_texts(self):
+        env = environment("ja_JP.UTF-8")
+        run = run_dovan("convert", "--format", "mbox", self.path("missing"), self.path("out"), env=env)
+        self.assertEqual((run.status, run.err), (1, "変換対象の dbx ファイルがありません。\n"))
+        run = run_dovan("convert", "--format", "x", self.path("missing"), self.path("out"), env=env)
+        self.assertEqual(run.status, 2)
+        self.assertIn('出力形式 "x" はありません。\n使用できる出力形式:\n', run.err)
+        self.assertIn("使い方は 'dovan --help' で確認してください。", run.err)
+        store = self.make_store("pair")
+        run = run_dovan("convert", "--format", "eml", store, self.path("out"), env=env)
+        self.assertEqual((run.status, run.out), (0, "6 個のメッセージを変換しました。\n"))
+        run = run_dovan("--help", env=env)
+        self.assertIn("使い方:", run.out)
+
+
+class Information(ScratchTest):
+    def test_help_version_and_formats(self):
+        run = run_dovan("--help")
+        self.assertEqual(run.status, 0)
+        for text in ("dovan formats", "dovan convert --format NAME", "--on-error", "Exit status"):
+            self.assertIn(text, run.out)
+        self.assertEqual(run_dovan("convert", "--help").out, run.out)
+        with open(os.path.join(SOURCE_DIR, "CMakeLists.txt")) as f:
+            version = next(line for line in f if line.startswith("project(")).split("VERSION ")[1].split()[0]
+        self.assertEqual(run_dovan("--version").out, f"dovan {version}\n")
+
+        run = run_dovan("formats")
+        self.assertEqual((run.status, run.err), (0, ""), run)
+        self.assertIn("mbox  UNIX mbox\n    An mbox file is created per OE folder.\n"
+                      "    Setting: from-quoting (default), ignore-case, pass-through\n", run.out)
+        self.assertIn("eml  eml format (1file per message)\n", run.out)
+        self.assertIn("bmf  Becky! Ver.2 (bmf)\n    1. Confirm your B2 is not running.\n", run.out)
+        self.assertLess(run.out.index("Becky!"), run.out.index("eml format"))
+
+    def test_plugins_found_beside_the_program_from_anywhere(self):
+        run = run_dovan("formats", cwd="/")
+        self.assertEqual(run.status, 0, run)
+        self.assertIn("UNIX mbox", run.out)
+
+
+class ErrorAnswers(ScratchTest):
+    """--on-error with the recording writer failing chosen calls; without a terminal nothing is asked."""
+
+    def convert(self, *options, fail="", store=None):
+        self.log = self.path("calls.log")
+        if os.path.exists(self.log):
+            os.remove(self.log)
+        env = environment(DOVAN_RECORD_LOG=self.log, DOVAN_RECORD_FAIL=fail)
+        return run_dovan("--plugin-dir", self.record_plugin_dir(), "convert", "--format", "record", *options,
+                         store or self.store, self.path("out"), env=env)
+
+    def setUp(self):
+        super().setUp()
+        self.store = self.make_store("pair")
+
+    def test_without_a_terminal_the_first_error_stops_the_run(self):
+        run = self.convert(fail="NewMessage:2")
+        self.assertEqual((run.status, run.out), (3, ""), run)
+        self.assertIn("A following error ocurreed while processing folder A\n"
+                      f"    {os.strerror(5)}\n  -> Abort Processing\n", run.err)
+        self.assertTrue(run.err.endswith("The conversion was stopped.\n"), run)
+        calls = self.read_log(self.log)
+        self.assertEqual(calls[calls.index("NewMessage FAILED"):], ["NewMessage FAILED", "FinishConvert", "FinishFolder"])
+        self.assertEqual(calls.count("NewFolder"), 1, "folder B is never touched")
+        self.assertEqual(run.status, self.convert("--on-error", "abort", fail="NewMessage:2").status)
+
+    def test_skip_mail_goes_on_and_lists_what_it_skipped(self):
+        run = self.convert("--on-error", "skip-mail", fail="NewMessage:2,AppendBuffer:4")
+        self.assertEqual((run.status, run.out), (0, "4 message(s) were converted.\n"), run)
+        self.assertTrue(run.err.endswith("Skipped:\n  A: message(s) 2\n  B: message(s) 2\n"), run)
+        self.assertEqual(run.err.count("-> Skip current Mail and continue"), 2)
+
+    def test_skip_folder_skips_the_rest(self):
+        run = self.convert("--on-error", "skip-folder", fail="AppendBuffer:2")
+        self.assertEqual((run.status, run.out), (0, "4 message(s) were converted.\n"), run)
+        self.assertTrue(run.err.endswith("Skipped:\n  A: the rest of the folder\n"), run)
+
+    def test_a_file_that_cannot_be_opened(self):
+        os.symlink(self.path("nowhere.dbx"), os.path.join(self.store, "Broken.dbx"))
+        run = self.convert("--on-error", "skip-mail")
+        self.assertEqual((run.status, run.out), (0, "6 message(s) were converted.\n"), run)
+        self.assertIn(f"folder Broken\n    {os.strerror(2)}\n  -> Skip current Folder and continue\n", run.err)
+        self.assertTrue(run.err.endswith("Skipped:\n  Broken: the rest of the folder\n"), run)
+        self.assertEqual(self.convert().status, 3)
+
+    def test_damaged_folder_is_named(self):
+        path = os.path.join(self.store, "B.dbx")
+        with open(path, "rb") as f:
+            data = f.read()
+        with open(path, "wb") as f:
+            f.write(data[:len(data) - 300])
+        run = self.convert()
+        self.assertEqual(run.status, 0, run)
+        self.assertTrue(run.err.endswith("Damaged store files (messages past the damage could not be read):\n"
+                                         "  B\n"), run)
+
+
+class InstalledProgram(ScratchTest):
+    def test_install_to_a_prefix_and_run_from_elsewhere(self):
+        if not BUILD_DIR:
+            self.skipTest("no build directory given")
+        prefix = self.path("prefix")
+        subprocess.run(["cmake", "--install", BUILD_DIR, "--prefix", prefix], check=True, timeout=TIMEOUT,
+                       stdout=subprocess.DEVNULL)
+        program = os.path.join(prefix, "bin", "dovan")
+        self.assertTrue(os.path.exists(os.path.join(prefix, "share", "man", "man1", "dovan.1")))
+        for plugin in ("Dovanmbox.so", "Dovaneml.so", "Dovanbmf.so"):
+            self.assertTrue(os.path.exists(os.path.join(prefix, "lib", "dovan", plugin)), plugin)
+        completed = subprocess.run([program, "convert", "--format", "mbox", os.path.join(SOURCE_DIR, "samples", "store"),
+                                    self.path("out")], cwd="/", env=environment(), stdin=subprocess.DEVNULL,
+                                   capture_output=True, timeout=TIMEOUT)
+        self.assertEqual(completed.returncode, 0, completed)
+        self.assertEqual(completed.stdout, b"9 message(s) were converted.\n")
+        self.assertEqual(sorted(os.listdir(self.path("out"))),
+                         ["Drafts.mbx", "Inbox.mbx", "Sent Items.mbx", "example.announce.mbx"])
+
+
+class SampleStore(ScratchTest):
+    def test_committed_sample_matches_its_generator(self):
+        if not SAMPLE_TOOL or not os.path.exists(SAMPLE_TOOL):
+            self.skipTest("make-sample-store is not built")
+        generated = self.path("generated")
+        os.makedirs(generated)
+        subprocess.run([SAMPLE_TOOL, generated], check=True, timeout=TIMEOUT)
+        committed = read_tree(os.path.join(SOURCE_DIR, "samples", "store"))
+        self.assertEqual(tree_differences(read_tree(generated), committed), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
