@@ -70,8 +70,12 @@ std::string EncodeRecord(const RecordSpec& record)
 {
     std::string bytes(kRecordAttributesAt + 4 * record.attributes.size(), '\0');
     PatchLe32(bytes, 0, record.self);
-    // At 4: the bytes after the 12-byte head (attribute entries and data area), as Outlook Express writes it.
-    PatchLe32(bytes, 4, static_cast<uint32_t>(4 * record.attributes.size() + record.data_area.size()));
+    // Sizes at 4 and 8 that the reader never reads. (Real records keep their body size at 4; these images keep
+    // the layout that stores already made from this builder were written with.)
+    PatchLe32(bytes, 4, static_cast<uint32_t>(record.data_area.size()));
+    uint32_t total = static_cast<uint32_t>(bytes.size() + record.data_area.size());
+    bytes[8] = static_cast<char>(total & 0xFF);
+    bytes[9] = static_cast<char>((total >> 8) & 0xFF);
     int count = record.attribute_count < 0 ? static_cast<int>(record.attributes.size()) : record.attribute_count;
     bytes[10] = static_cast<char>(count & 0xFF);
     for (size_t i = 0; i < record.attributes.size(); ++i)
