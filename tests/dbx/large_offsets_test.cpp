@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
+#include "dbx/dbx_file.h"
 #include "tests/dbx/scratch_dir.h"
 #include "tests/support/dbx_pieces.h"
-#include "dbx/dbx_file.h"
 #include "tests/support/store_reading.h"
 
 namespace {
