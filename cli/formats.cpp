@@ -1,5 +1,6 @@
 #include "cli/formats.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "cli/progress_line.h"
@@ -81,9 +82,15 @@ std::string SettingValues(const engine::WriterPlugin& plugin)
 
 std::string FormatNameLines(const std::vector<engine::WriterPlugin*>& plugins)
 {
+    // Short names in a column of their own, so the display names line up.
+    size_t width = 0;
+    for (const engine::WriterPlugin* plugin : plugins) width = std::max(width, DisplayWidth(ShortName(*plugin)));
     std::string lines;
-    for (const engine::WriterPlugin* plugin : plugins)
-        lines += "  " + PrintableText(ShortName(*plugin)) + "  " + PrintableText(plugin->display_name) + "\n";
+    for (const engine::WriterPlugin* plugin : plugins) {
+        std::string name = PrintableText(ShortName(*plugin));
+        lines += "  " + name + std::string(width - std::min(width, DisplayWidth(name)), ' ') + "  " +
+                 PrintableText(plugin->display_name) + "\n";
+    }
     return lines;
 }
 

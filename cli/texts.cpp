@@ -132,10 +132,8 @@ const TextPair kTexts[] = {
     {Text::DefaultMark, "(default)", "(標準)"},
     {Text::ErrorPromptHint, "Type a letter and Enter; Enter alone: %s.", "文字を入力して Enter。Enter のみ: %s"},
     {Text::ErrorPromptHintAfterAll,
-     "Add \"a\" to a skip answer (\"ma\", \"fa\") to answer every later error of this run the same way "
-     "(After All).",
-     "スキップの文字に \"a\" を付けると (\"ma\", \"fa\")、この変換の以降のエラーすべてに同じ処理を行います "
-     "(以降すべて)。"},
+     "After All: add \"a\" to a skip answer (\"ma\", \"fa\") to give it to every later error.",
+     "以降すべて: スキップの文字に \"a\" を付けると (\"ma\", \"fa\")、以降のエラーすべてに同じ処理を行います。"},
     {Text::ErrorPromptInvalid, "Please answer with one of the letters shown.", "表示された文字のどれかで答えてください。"},
     {Text::YesNoSuffix, " [y/N] ", " [y/N] "},
     {Text::YesNoInvalid, "Please answer y or n.", "y か n で答えてください。"},

@@ -86,7 +86,7 @@ class BadInput(ScratchTest):
     def test_unknown_format_lists_the_valid_ones(self):
         run = run_dovan("convert", "--format", "maildir", self.path("store"), self.path("out"))
         self.assertUsageError(run, 'dovan: Unknown format "maildir".\nValid formats:\n',
-                              "  bmf  Becky! Ver.2 (bmf)\n", "  eml  eml format (1file per message)\n",
+                              "  bmf   Becky! Ver.2 (bmf)\n", "  eml   eml format (1file per message)\n",
                               "  mbox  UNIX mbox\n")
         self.assertFalse(os.path.exists(self.path("out")))
 

@@ -40,7 +40,7 @@ TEST(Formats, FindsByShortOrDisplayNameInAnyCase)
 
     std::string lines = cli::FormatNameLines(plugins);
     EXPECT_NE(lines.find("  mbox  UNIX mbox\n"), std::string::npos) << lines;
-    EXPECT_NE(lines.find("  bmf  Becky! Ver.2 (bmf)\n"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("  bmf   Becky! Ver.2 (bmf)\n"), std::string::npos) << lines;
 }
 
 TEST(Formats, PluginLineBreaksBecomeNewlines)
