@@ -1,7 +1,8 @@
-// make_test_store DIR: writes the store that the Windows and the POSIX builds both convert, so that their
+// make_test_store DIR [--large]: writes the store that the Windows and the POSIX builds both convert, so that their
 // outputs can be compared byte for byte. Its folders exercise what a writer treats specially: From lines in
 // bodies, senders in every form, long lines, texts without a final line feed, cut blocks, messages without
 // text, subjects that collide or need replacing, news articles, enough mail to split bmf storage files.
+// With --large it writes instead a store big enough that a run lasts a while, to work a run in progress.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -93,6 +94,26 @@ std::vector<FixtureMessage> News()
     return messages;
 }
 
+bool WriteLarge(const std::filesystem::path& directory)
+{
+    // Five folders of 1500 messages of about 4 KB each.
+    for (const char* name : {"Folder 1.dbx", "Folder 2.dbx", "Folder 3.dbx", "Folder 4.dbx", "Folder 5.dbx"}) {
+        fixture::StoreWriter writer;
+        if (!writer.Open((directory / name).string())) return false;
+        for (int i = 0; i < 1500; ++i) {
+            std::string body;
+            for (int line = 0; line < 50; ++line)
+                body += "Line " + std::to_string(line) + " of message " + std::to_string(i) + " in " + name +
+                        std::string(40, '-') + "\r\n";
+            if (!writer.Add(Text(Mail("From: bulk@example.org\r\nSubject: Bulk " + std::to_string(i) + "\r\n",
+                                      body))))
+                return false;
+        }
+        if (!writer.Finish()) return false;
+    }
+    return true;
+}
+
 bool Write(const std::filesystem::path& directory, const char* name, const std::vector<FixtureMessage>& messages,
            uint32_t entries_per_node = 51)
 {
@@ -105,12 +126,19 @@ bool Write(const std::filesystem::path& directory, const char* name, const std::
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_test_store DIR\n");
+    bool large = argc == 3 && std::string(argv[2]) == "--large";
+    if (argc != 2 && !large) {
+        std::fprintf(stderr, "usage: make_test_store DIR [--large]\n");
         return 2;
     }
     std::filesystem::path directory = argv[1];
     std::error_code ignored;
+    if (large) {
+        std::filesystem::create_directories(directory, ignored);
+        bool written = WriteLarge(directory);
+        if (!written) std::fprintf(stderr, "make_test_store: cannot write into %s\n", argv[1]);
+        return written ? 0 : 1;
+    }
     std::filesystem::create_directories(directory / "sub.dbx", ignored);  // a folder named like a store: ignored
     bool ok = Write(directory, "Inbox.dbx", Inbox(), 4) && Write(directory, "archive.dbx", Archive()) &&
               Write(directory, "news.group.dbx", News()) &&
