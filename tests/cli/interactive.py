@@ -156,8 +156,9 @@ class Interrupt(TerminalTest):
 
     def start_slow(self, lang="C.UTF-8"):
         terminal = self.start(store_kind="many", store_args=(self.MESSAGES,), delay=30, lang=lang)
-        # The live line: redrawn in place with a carriage return and a bar, once the run is under way.
-        terminal.expect("\r1 / 1  Slow  [")
+        # The live line, redrawn in place: a carriage return, the bar, erase to the end of the line. Once the bar
+        # has filled a little, messages have been converted for sure.
+        terminal.expect("\r1 / 1  Slow  [#")
         terminal.expect("%\x1b[K")
         return terminal
 
