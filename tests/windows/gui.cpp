@@ -1,6 +1,7 @@
 #include "tests/windows/gui.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace driver {
@@ -74,7 +75,13 @@ HWND FindMessageBox(DWORD process_id, DWORD timeout_ms)
     return FindDialog(process_id, "", kMessageBoxTextId, timeout_ms);
 }
 
-std::string MessageBoxText(HWND box) { return ItemText(box, kMessageBoxTextId); }
+std::string MessageBoxText(HWND box)
+{
+    // A box that has just appeared may not hold its text yet.
+    std::string text;
+    WaitFor([&] { return !(text = ItemText(box, kMessageBoxTextId)).empty(); }, 3000);
+    return text;
+}
 
 std::string WindowText(HWND window)
 {
@@ -131,12 +138,17 @@ bool ChooseComboItem(HWND dialog, int id, const std::string& text)
 
 std::string ComboItem(HWND dialog, int id, int index)
 {
+    // The wide messages: Wine marshals the ANSI ones between processes as wide text, cut at the first character.
     HWND combo = GetDlgItem(dialog, id);
-    LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR) return "<none>";
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    return std::string(buffer.data());
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()));
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
+    text.resize(std::strlen(text.c_str()));
+    return text;
 }
 
 int ComboCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0)); }
