@@ -96,11 +96,11 @@ std::vector<FixtureMessage> News()
 
 bool WriteLarge(const std::filesystem::path& directory)
 {
-    // Five folders of 1500 messages of about 4 KB each.
+    // Five folders of 1000 messages of about 4 KB each.
     for (const char* name : {"Folder 1.dbx", "Folder 2.dbx", "Folder 3.dbx", "Folder 4.dbx", "Folder 5.dbx"}) {
         fixture::StoreWriter writer;
         if (!writer.Open((directory / name).string())) return false;
-        for (int i = 0; i < 1500; ++i) {
+        for (int i = 0; i < 1000; ++i) {
             std::string body;
             for (int line = 0; line < 50; ++line)
                 body += "Line " + std::to_string(line) + " of message " + std::to_string(i) + " in " + name +

@@ -18,7 +18,7 @@ namespace {
 constexpr int kLockedSet[] = {kStart, kSource, kSourceBrowse, kFormat, kDestination, kDestinationBrowse};
 constexpr int kRetry = 1028, kSkipMail = 1017, kSkipFolder = 1004, kAbortProcessing = 1008, kAfterAll = 1021;
 constexpr int kErrorFolder = 1016, kErrorText = 1022;
-constexpr const char* kLargeTotal = "7500";  // messages of the large store
+constexpr const char* kLargeTotal = "5000";  // messages of the large store
 constexpr const char* kSmallTotal = "307";   // messages of the small store
 
 bool AnyLockedEnabled(HWND main)
