@@ -76,15 +76,15 @@ const char kHelpJapanese[] =
     "オプション:\n"
     "  --format NAME       出力形式: 短い名前 (mbox, eml, bmf) または表示名 (大文字小文字は区別しません)\n"
     "  --setting VALUE     出力形式の設定 ('dovan formats' を参照):\n"
-    "                        mbox: from-quoting (標準), ignore-case, pass-through\n"
-    "                        eml:  sequence (標準), sequence-no-extension, subject\n"
-    "                        bmf:  メール格納ファイルの分割の目安 (KB、標準 640)\n"
+    "                        mbox: from-quoting (既定), ignore-case, pass-through\n"
+    "                        eml:  sequence (既定), sequence-no-extension, subject\n"
+    "                        bmf:  メール格納ファイルの分割の目安 (KB、既定 640)\n"
     "  --on-error WHAT     メッセージやフォルダを変換できないときの処理:\n"
-    "                        ask          端末で尋ねます (端末での標準)\n"
+    "                        ask          端末で尋ねます (端末での既定)\n"
     "                        skip-mail    メールをスキップします (開けないファイルはフォルダごとスキップ)\n"
     "                        skip-folder  フォルダの残りをスキップします\n"
-    "                        abort        変換を中断します (端末がないときの標準)\n"
-    "  --plugin-dir DIR    出力形式のプラグインのフォルダ (標準: プログラムの隣の ../lib/dovan)\n"
+    "                        abort        変換を中断します (端末がないときの既定)\n"
+    "  --plugin-dir DIR    出力形式のプラグインのフォルダ (既定: プログラムの隣の ../lib/dovan)\n"
     "  -h, --help          この説明を表示します\n"
     "  --version           バージョンを表示します\n"
     "\n"
@@ -129,7 +129,7 @@ const TextPair kTexts[] = {
     {Text::ChoiceSkipFolder, "Skip current Folder and continue", "処理中のフォルダをスキップして作業を続行"},
     {Text::ChoiceAbort, "Abort Processing", "作業を中断"},
     {Text::AfterAll, "After All", "以降すべて"},
-    {Text::DefaultMark, "(default)", "(標準)"},
+    {Text::DefaultMark, "(default)", "(既定)"},
     {Text::ErrorPromptHint, "Type a letter and Enter; Enter alone: %s.", "文字を入力して Enter。Enter のみ: %s"},
     {Text::ErrorPromptHintAfterAll,
      "After All: add \"a\" to a skip answer (\"ma\", \"fa\") to give it to every later error.",

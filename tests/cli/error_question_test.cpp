@@ -102,7 +102,7 @@ TEST(ErrorQuestion, ShowsFolderSystemTextAndDefault)
     text = cli::RenderErrorQuestion(Question(false, ErrorChoice::Retry), "");
     EXPECT_NE(text.find("変換エラー"), std::string::npos);
     EXPECT_NE(text.find("フォルダ Sent Items の処理中に以下のエラーが発生しました。"), std::string::npos);
-    EXPECT_NE(text.find("r  再試行  (標準)"), std::string::npos) << text;
+    EXPECT_NE(text.find("r  再試行  (既定)"), std::string::npos) << text;
 }
 
 TEST(ErrorQuestion, YesNo)
