@@ -93,6 +93,8 @@ ReadOutcome ReadAnswer(std::string& line, const std::function<bool()>& cancel)
             continue;
         }
         if (watched[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            // One byte at a time: nothing typed after the line break is taken from the terminal, so a later
+            // question still finds it (or drops it as type-ahead).
             char c = 0;
             ssize_t got = read(STDIN_FILENO, &c, 1);
             if (got < 0 && errno == EINTR) continue;

@@ -188,6 +188,8 @@ int ExitStatus(engine::RunOutcome outcome)
     return kExitFailed;
 }
 
+// The writers move the current directory into the destination when the run starts; a relative source would
+// then name another folder, and every .dbx file after the listing would fail to open.
 std::string AbsoluteSource(const std::string& source)
 {
     if (source.empty() || source[0] == '/') return source;
@@ -215,6 +217,8 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
         return kExitFailed;
     }
 
+    // The run goes on a thread of our own rather than the engine's detached worker: joining it before the
+    // plugins are unloaded means no plugin call can still be under way when the program ends.
     RunEventQueue queue;
     QueueFrontEnd front_end(queue, options.policy);
     RunDialogue dialogue(queue, options.can_ask, isatty(STDERR_FILENO) != 0);

@@ -9,6 +9,7 @@ namespace {
 
 using engine::ErrorChoice;
 
+// The letters are the error dialog's access keys, so that users of both programs press the same keys.
 const OfferedChoice kAllChoices[] = {
     {'r', ErrorChoice::Retry},
     {'m', ErrorChoice::SkipMail},

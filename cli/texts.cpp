@@ -100,6 +100,8 @@ const char kHelpJapanese[] =
     "例:\n"
     "  dovan convert --format mbox ~/oe-store \"$HOME/mail\"\n";
 
+// The error question's texts are the error dialog's, without the access-key marks ("&Retry" reads "Retry";
+// the Japanese "(&R)" suffixes are dropped, since the question shows each letter itself).
 const TextPair kTexts[] = {
     {Text::Help, kHelpEnglish, kHelpJapanese},
     {Text::SeeHelp, "Run 'dovan --help' for usage.", "使い方は 'dovan --help' で確認してください。"},
