@@ -5,6 +5,7 @@ installed program.
 Run by CTest (see CMakeLists.txt). DOVAN_UPDATE_EXPECTED=1 rewrites tests/cli/expected from the current
 output; review every changed byte before committing it.
 """
+import hashlib
 import os
 import subprocess
 import sys
@@ -249,6 +250,39 @@ class ErrorAnswers(ScratchTest):
         self.assertEqual(run.status, 0, run)
         self.assertTrue(run.err.endswith("Damaged store files (messages past the damage could not be read):\n"
                                          "  B\n"), run)
+
+
+class RealStores(ScratchTest):
+    """Stores written by Outlook Express itself, where the shared corpus is present."""
+
+    CORPUS = os.path.join(SOURCE_DIR, "..", "shared", "corpus")
+
+    def test_messages_arrive_byte_for_byte(self):
+        if not os.path.isdir(self.CORPUS):
+            self.skipTest("no corpus of real stores beside the repository")
+        run = run_dovan("convert", "--format", "eml", self.CORPUS, self.path("top"))
+        self.assertEqual((run.status, run.out), (0, "1 message(s) were converted.\n"), run)
+        self.assertEqual(sorted(read_tree(self.path("top"))), ["Inbox/00000001.eml"])
+        run = run_dovan("convert", "--format", "eml", os.path.join(self.CORPUS, "extra"), self.path("extra"))
+        self.assertEqual((run.status, run.out), (0, "5 message(s) were converted.\n"), run)
+        # The digests of the stored texts; the conversion adds CR LF to the texts of kde-test4, which lack it.
+        expected = {
+            "Inbox/00000001.eml": ("5690ac3f898d12554c351767385901b1281720a1b485b08057b47ced59891ec9", False),
+            "kde-test4/00000001.eml": ("628c5017317fd9414e5f7624dd0e108a2bb02cf7d09b89d73152ed7d549e9da8", True),
+            "kde-test4/00000002.eml": ("1c46bcfed096853d373bb777a99fd0b24496edb9edf86d00503154debfa08b58", True),
+            "kde-test4/00000003.eml": ("6971fd3b053418a03f0e7348c30fa01aff8e21ce59ad18bbae1d7e4ec9cff781", True),
+            "perl-test/00000001.eml": ("34934eb0b6b7bac25f3f3cfce518ae63102863b5c60cb74755d04b174121c43d", False),
+            "perl-test1/00000001.eml": ("83f7d590d15ca661b4fddf23d73f3ec2f6ae1a49465bda277b3f5c02250be26f", False),
+        }
+        tree = read_tree(self.path("top"))
+        tree.update(read_tree(self.path("extra")))
+        self.assertEqual(sorted(tree), sorted(expected))
+        for name, (digest, closed) in expected.items():
+            data = tree[name]
+            if closed:
+                self.assertTrue(data.endswith(b"\r\n"), name)
+                data = data[:-2]
+            self.assertEqual(hashlib.sha256(data).hexdigest(), digest, name)
 
 
 class InstalledProgram(ScratchTest):
