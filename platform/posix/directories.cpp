@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -46,7 +47,7 @@ PathKind LookUpPath(const char* path)
     return S_ISDIR(info.st_mode) ? PathKind::Directory : PathKind::File;
 }
 
-bool CreateDir(const char* path) { return mkdir(path, 0777) == 0; }
+bool CreateDir(const char* path) { return !CheckFault(FaultOperation::CreateDir).fail && mkdir(path, 0777) == 0; }
 
 bool GetCurrentDir(std::string& directory)
 {
@@ -63,6 +64,7 @@ bool SetCurrentDir(const char* path) { return chdir(path) == 0; }
 
 bool MoveFileNoReplace(const char* from, const char* to)
 {
+    if (CheckFault(FaultOperation::Rename).fail) return false;
     // link + unlink never replaces an existing target, unlike rename.
     if (link(from, to) != 0) {
         if (errno == EEXIST) return false;

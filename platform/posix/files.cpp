@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -56,6 +57,7 @@ bool FileSize(FileHandle file, uint64_t* size)
 
 FileHandle CreateForWriting(const char* path)
 {
+    if (CheckFault(FaultOperation::CreateFile).fail) return kNoFile;
     int fd;
     do fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
@@ -66,6 +68,17 @@ bool WriteAll(FileHandle file, const void* data, uint32_t count)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
     uint32_t done = 0;
+    FaultDecision fault = CheckFault(FaultOperation::Write);
+    if (fault.fail) {
+        // A disk that fills up during the write: part of the bytes arrive, then the write fails.
+        int code = errno;  // the planned one
+        if (fault.partial_write && count > 1) {
+            ssize_t written = write(static_cast<int>(file), bytes, count / 2);
+            (void)written;
+        }
+        errno = code;
+        return false;
+    }
     while (done < count) {
         ssize_t n = write(static_cast<int>(file), bytes + done, count - done);
         if (n < 0) {
