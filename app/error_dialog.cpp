@@ -22,6 +22,8 @@ struct ErrorDialogState {
 
 // The open error dialog, if any; only one run, and so one dialog, exists at a time.
 std::atomic<HWND> g_open_dialog{nullptr};
+// Set when the program is closing: a dialog that opens from now on ends at once.
+std::atomic<bool> g_abort_requested{false};
 
 constexpr int kChoiceOrder[] = {IDC_RETRY, IDC_SKIP_MAIL, IDC_SKIP_FOLDER, IDC_ABORT_PROCESSING};
 
@@ -72,6 +74,8 @@ INT_PTR CALLBACK ErrorDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARA
         SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         g_open_dialog = dialog;
         InitErrorDialog(dialog, *state->question);
+        // The program may have begun closing just before this dialog registered itself.
+        if (g_abort_requested) PostMessageA(dialog, kMsgEndWithAbort, 0, 0);
         return FALSE;  // the focus is set already
     case WM_COMMAND:
         if (HIWORD(wparam) != BN_CLICKED) return TRUE;
@@ -119,8 +123,9 @@ engine::ErrorAnswer ShowErrorDialog(HWND owner, const engine::ErrorQuestion& que
     return answer;
 }
 
-void AbortOpenErrorDialog()
+void AbortErrorDialogs()
 {
+    g_abort_requested = true;
     if (HWND dialog = g_open_dialog.load()) PostMessageA(dialog, kMsgEndWithAbort, 0, 0);
 }
 

@@ -11,7 +11,8 @@ namespace app {
 // NotShown when the dialog cannot be created.
 engine::ErrorAnswer ShowErrorDialog(HWND owner, const engine::ErrorQuestion& question);
 
-// Ends an open error dialog with Abort Processing, from any thread (the main dialog closing during a run).
-void AbortOpenErrorDialog();
+// Ends an open error dialog, and any that opens later, with Abort Processing; from any thread (the main dialog
+// closing during a run).
+void AbortErrorDialogs();
 
 }  // namespace app

@@ -16,7 +16,6 @@
 #include "engine/front_end.h"
 #include "engine/messages.h"
 #include "engine/plugin_host.h"
-#include "platform/platform.h"
 
 namespace app {
 namespace {
@@ -79,10 +78,10 @@ void SetDefaultDestination(HWND dialog, const std::string& folder)
 
 int LoadPlugins(HWND dialog)
 {
-    std::string directory;
-    if (!platform::GetCurrentDir(directory)) return 0;
+    // The start-up current directory, named relatively: its full name may end in a double-byte character whose
+    // second byte looks like a separator, and "." needs no such care.
     int count = 0;
-    for (engine::WriterPlugin* plugin : engine::LoadWriterPlugins(directory.c_str())) {
+    for (engine::WriterPlugin* plugin : engine::LoadWriterPlugins(".")) {
         LRESULT item = SendDlgItemMessageA(dialog, IDC_FORMAT, CB_ADDSTRING, 0,
                                            reinterpret_cast<LPARAM>(plugin->display_name.c_str()));
         if (item < 0) {
@@ -245,7 +244,7 @@ void Cancel(HWND dialog)
         // more, and a question it is waiting on is answered with Abort Processing.
         ShowWindow(dialog, SW_HIDE);
         g_state.front_end->BeginClosing();
-        AbortOpenErrorDialog();
+        AbortErrorDialogs();
         WaitForRunEnd();
     }
     EndDialog(dialog, IDCANCEL);

@@ -11,6 +11,10 @@ for language in en ja; do
     echo "-- $scenario ($language)"
     driver "$language" dialog "$scenario" "$exe" "$plugins" "$(to_windows "$work")" "$shots" "$language"
   done
+  if [ "$language" = ja ]; then
+    echo "-- japanese-folders (ja)"
+    driver ja dialog japanese-folders "$exe" "$plugins" "$(to_windows "$work")" "$shots" ja
+  fi
   # What was written before the close must be whole: complete folders, and the open one up to a message.
   python3 "$here/compare_outputs.py" --partial mbox "$work/large-posix" "$work/closed-$language"
   check $? "closing during a run ($language) loses nothing already written"

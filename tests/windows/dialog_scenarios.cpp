@@ -165,6 +165,32 @@ int ScenarioNoPlugins(const Setup& setup)
     return Summary();
 }
 
+int ScenarioJapaneseFolders(const Setup& setup)
+{
+    // Names whose last character's second byte in code page 932 is 0x5C, the byte of a backslash.
+    std::string folder = setup.work + "\\" + Ansi("プラグイン表");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* file : {"Dovanmbox.dll", "Dovaneml.dll", "Dovanbmf.dll"})
+        CopyFileA((setup.plugins + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE);
+    Program program = StartIn(setup, folder);
+    if (!Check(program.main != nullptr, "the program starts in a folder named in Japanese")) {
+        KillDovan(program);
+        return Summary();
+    }
+    Check(ComboCount(program.main, kFormat) == 3, "it finds its three writers there");
+    std::string destination = setup.work + "\\" + Ansi("出力表") + "\\" + Ansi("ソ");
+    PrepareRun(setup, program, setup.work + "\\store", destination, "Dovanmbox.dll");
+    Click(program.main, kStart);
+    CheckEqual(ConfirmMessage(program, IDOK, 60000), ProgramText(5, setup.japanese, "307"),
+               "a destination named in Japanese is created and filled");
+    Check(GetFileAttributesA((destination + "\\Inbox.mbx").c_str()) != INVALID_FILE_ATTRIBUTES,
+          "the output lies in that destination");
+    WaitForIdle(program);
+    Check(CloseDovan(program) == 0, "the program exits with 0");
+    KillDovan(program);
+    return Summary();
+}
+
 int RunDialogScenario(const std::string& name, const std::vector<std::string>& arguments)
 {
     if (arguments.size() < 5) {
@@ -175,6 +201,7 @@ int RunDialogScenario(const std::string& name, const std::vector<std::string>& a
     if (name == "formats") return ScenarioFormats(setup);
     if (name == "start-checks") return ScenarioStartChecks(setup);
     if (name == "no-plugins") return ScenarioNoPlugins(setup);
+    if (name == "japanese-folders") return ScenarioJapaneseFolders(setup);
     if (name == "identities") return ScenarioIdentities(setup);
     if (name == "run") return ScenarioRun(setup);
     if (name == "abort") return ScenarioAbort(setup);

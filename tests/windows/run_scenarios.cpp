@@ -60,8 +60,10 @@ int ScenarioRun(const Setup& setup)
     PrepareRun(setup, program, setup.work + "\\store-large", setup.work + "\\run-" + Lang(setup), "Dovanmbox.dll");
     Click(main, kStart);
     Check(WaitFor([&] { return IsItemEnabled(main, kAbort); }, 5000), "START enables ABORT");
+    // START enables ABORT first and then locks the rest.
+    Check(WaitFor([&] { return !AnyLockedEnabled(main) && !IsItemEnabled(main, kSettings); }, 3000),
+          "the inputs and Settings are locked");
     Check(HasFocus(main, kAbort), "the focus moves to ABORT");
-    Check(!AnyLockedEnabled(main) && !IsItemEnabled(main, kSettings), "the inputs and Settings are locked");
 
     std::set<std::string> positions;
     std::set<std::string> folders;
