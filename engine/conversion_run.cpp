@@ -5,6 +5,7 @@
 
 #include "engine/error_recovery.h"
 #include "engine/folder_conversion.h"
+#include "engine/folder_names.h"
 #include "engine/messages.h"
 #include "engine/source_folders.h"
 
@@ -48,7 +49,9 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
     for (int number = 1; number <= count; ++number) {
         const SourceFolder& folder = folders[static_cast<size_t>(number - 1)];
         front_end.FolderStarted(folder.base_name.c_str(), number, count, PositionText(number, count));
-        FolderScope scope = MakeFolderScope(plugin, folder.base_name.c_str());
+        // The writer gets a name that cannot lead out of the destination ("..dbx" would give ".").
+        std::string writer_name = WriterFolderName(folder.base_name);
+        FolderScope scope = MakeFolderScope(plugin, writer_name.c_str());
         std::string path = SourceFilePath(source, folder.file_name);
         if (!ConvertFolder(front_end, path.c_str(), scope, total)) {
             // Stopping: FinishConvert comes before the last folder is closed, on this path only.
