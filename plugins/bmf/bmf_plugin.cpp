@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "plugin_api/dovan_plugin.h"
 #include "plugins/bmf/setting.h"
+#include "plugins/common/gathered_output.h"
 #include "plugins/eml/portable_names.h"
 
 namespace {
@@ -18,15 +19,45 @@ uint32_t g_file_number = 0;  // of the last storage file created; runs on across
 platform::FileHandle g_output = platform::kNoFile;
 uint32_t g_bytes_in_file = 0;  // pieces and separators written to the open storage file
 uint32_t g_fixed_time = 0;     // set by tests only: the clock reading that names the mailbox
+plugins::GatheredOutput g_gathered;  // the open message's bytes not yet written
+bool g_first_piece = false;          // the open message has not had a piece yet
 
-// Every byte of a storage file goes out here.
-bool WriteToStorage(const void* data, uint32_t length) { return platform::WriteAll(g_output, data, length); }
+// Counts what reached the storage file; bytes of a failed write are not counted.
+bool CountWritten(uint64_t written_before, bool ok)
+{
+    uint64_t written = g_gathered.bytes_written - written_before;
+    // Held at the top rather than wrapped: a file past 4 GB must still count as full.
+    g_bytes_in_file = written > UINT32_MAX - g_bytes_in_file ? UINT32_MAX : g_bytes_in_file + uint32_t(written);
+    return ok;
+}
+
+// Every byte of a storage file goes out here: a message's first piece at once, the rest gathered into large
+// writes that are flushed by FinishMessage at the latest.
+bool WriteToStorage(const void* data, uint32_t length)
+{
+    uint64_t before = g_gathered.bytes_written;
+    bool first = g_first_piece;
+    g_first_piece = false;
+    return CountWritten(before, first ? plugins::WriteThrough(g_gathered, g_output, data, length)
+                                      : plugins::Gather(g_gathered, g_output, data, length));
+}
+
+bool FlushStorage()
+{
+    uint64_t before = g_gathered.bytes_written;
+    return CountWritten(before, plugins::Flush(g_gathered));
+}
 
 // False when the system reports that the file's bytes did not all reach the disk.
 bool CloseStorageFile()
 {
     bool closed = true;
-    if (g_output != platform::kNoFile) closed = platform::CloseFile(g_output);
+    if (g_output != platform::kNoFile) {
+        closed = FlushStorage();
+        platform::ErrorCode reason = platform::LastError();
+        if (!platform::CloseFile(g_output)) closed = false;
+        else if (!closed) platform::SetLastError(reason);
+    }
     g_output = platform::kNoFile;
     g_bytes_in_file = 0;
     return closed;
@@ -38,10 +69,7 @@ int AppendToStorage(const void* data, uint32_t length)
         platform::SetLastError(platform::kErrorInvalidParameter);
         return 0;
     }
-    if (!WriteToStorage(data, length)) return 0;
-    // Held at the top rather than wrapped: a file past 4 GB must still count as full.
-    g_bytes_in_file = length > UINT32_MAX - g_bytes_in_file ? UINT32_MAX : g_bytes_in_file + length;
-    return 1;
+    return WriteToStorage(data, length) ? 1 : 0;
 }
 
 void FormMailboxName(uint32_t t, char* out, size_t size) { std::snprintf(out, size, "%08x.mb", t); }
@@ -103,6 +131,7 @@ DOVAN_ENTRY(int) NewMessage(uint32_t /*kind: mail and news are stored alike*/)
         // A close that fails may have lost what was written: say so rather than carry on silently.
         if (!CloseStorageFile()) return 0;
     }
+    g_first_piece = true;
     if (g_output != platform::kNoFile) return 1;
 
     ++g_file_number;  // used up even when the file cannot be created
@@ -115,7 +144,12 @@ DOVAN_ENTRY(int) NewMessage(uint32_t /*kind: mail and news are stored alike*/)
 
 DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length) { return AppendToStorage(data, length); }
 
-DOVAN_ENTRY(int) FinishMessage(void) { return AppendToStorage(kSeparator, kSeparatorLength); }
+DOVAN_ENTRY(int) FinishMessage(void)
+{
+    // The message is in the file, separator and all, before it counts as converted.
+    if (!AppendToStorage(kSeparator, kSeparatorLength)) return 0;
+    return FlushStorage() ? 1 : 0;
+}
 
 DOVAN_ENTRY(int) FinishFolder(void)
 {

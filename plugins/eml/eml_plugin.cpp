@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "plugin_api/dovan_plugin.h"
+#include "plugins/common/gathered_output.h"
 #include "plugins/eml/file_names.h"
 #include "plugins/eml/portable_names.h"
 #include "plugins/eml/setting.h"
@@ -19,13 +20,22 @@ uint32_t g_rule = eml::kSequence;                // the naming rule the open mes
 char g_working_name[eml::kNameBufferSize] = "";  // the open message's file
 eml::SubjectSearch g_subject;
 eml::FolderNames g_folder_names;
+plugins::GatheredOutput g_gathered;  // the open message's bytes not yet written
+bool g_first_piece = false;          // the open message has not had a piece yet
 
-// Every byte of a message goes out here.
-bool WriteToMessageFile(const void* data, uint32_t length) { return platform::WriteAll(g_output, data, length); }
+// Every byte of a message goes out here: its first piece at once, the rest gathered into large writes.
+bool WriteToMessageFile(const void* data, uint32_t length)
+{
+    bool first = g_first_piece;
+    g_first_piece = false;
+    return first ? plugins::WriteThrough(g_gathered, g_output, data, length)
+                 : plugins::Gather(g_gathered, g_output, data, length);
+}
 
 void CloseLeftoverFile()
 {
     if (g_output == platform::kNoFile) return;
+    plugins::Flush(g_gathered);
     platform::CloseFile(g_output);
     g_output = platform::kNoFile;
 }
@@ -158,6 +168,7 @@ DOVAN_ENTRY(int) NewMessage(uint32_t kind)
         g_working_name[0] = '\0';
         return 0;
     }
+    g_first_piece = true;
     return 1;
 }
 
@@ -175,14 +186,22 @@ DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length)
 DOVAN_ENTRY(int) FinishMessage(void)
 {
     if (g_output == platform::kNoFile) return 1;  // nothing open: nothing to finish
+    bool written = plugins::Flush(g_gathered);
+    platform::ErrorCode write_error = platform::LastError();
     bool closed = platform::CloseFile(g_output);
     g_output = platform::kNoFile;
     if (!closed) return 0;
-    if (g_rule != eml::kSubjectName) {
+    int named = 1;
+    if (g_rule != eml::kSubjectName)
         g_working_name[0] = '\0';
-        return 1;
+    else
+        named = GiveSubjectName();
+    // A failed last write fails the message: the file is closed and named as after any failed piece.
+    if (!written) {
+        platform::SetLastError(write_error);
+        return 0;
     }
-    return GiveSubjectName();
+    return named;
 }
 
 DOVAN_ENTRY(int) FinishFolder(void)

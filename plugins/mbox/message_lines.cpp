@@ -60,9 +60,8 @@ bool HandleLine(MboxWriter& writer, const char* line, size_t length)
     return writer.in_header ? HandleHeaderLine(writer, line, length) : WriteBodyLine(writer, line, length);
 }
 
-}  // namespace
-
-bool AppendText(const char* data, size_t length)
+// Assembles the piece's lines and hands each complete one on.
+bool AppendLines(const char* data, size_t length)
 {
     MboxWriter& writer = g_writer;
     const char* end = data + length;
@@ -100,6 +99,23 @@ bool AppendText(const char* data, size_t length)
         at = next;
     }
     return write_unwritten(end);
+}
+
+}  // namespace
+
+bool AppendText(const char* data, size_t length)
+{
+    bool header_held = g_writer.in_header;
+    if (AppendLines(data, length)) {
+        // A message's first output reaches the file in the call that made it, so that a destination that takes
+        // nothing fails here, where it always did; the body is written as the buffer fills and at the end.
+        return !header_held || g_writer.in_header || FlushOutput();
+    }
+    // What was handed on before a failure that was not a write's (memory) is in the file, as it always was.
+    platform::ErrorCode reason = platform::LastError();
+    FlushOutput();
+    platform::SetLastError(reason);
+    return false;
 }
 
 bool WriteHeldText()

@@ -1,4 +1,6 @@
-// The one way out of the writer: every byte of the mbox file passes through WriteOutput.
+// The one way out of the writer: every byte of the mbox file passes through WriteOutput. Bytes are gathered
+// and written in large pieces (plugins/common/gathered_output.h has the rules); the writer flushes when a
+// message's From_ line and header are complete and when the message ends.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +9,13 @@
 
 namespace mbox {
 
-// Writes all bytes to the open mbox file. False, with the system's reason, when the write fails or stops short.
+// Hands bytes on to the open mbox file. False, with the system's reason, when a write fails.
 bool WriteOutput(platform::FileHandle file, const char* bytes, size_t count);
+
+// Writes what has been handed on. False, with the system's reason, when the write fails.
+bool FlushOutput();
+
+// Forgets what has been handed on but not written (the file is about to go).
+void DiscardOutput();
 
 }  // namespace mbox

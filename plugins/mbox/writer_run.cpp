@@ -72,6 +72,7 @@ bool OpenFolder(const char* name)
         return false;
     }
     if (writer.output != platform::kNoFile) {
+        FlushOutput();
         platform::CloseFile(writer.output);
         writer.output = platform::kNoFile;
     }
@@ -97,9 +98,12 @@ bool CloseFolder()
     if (writer.output == platform::kNoFile) return true;
     // Forgotten even when the close fails: the system has released the handle all the same, and closing it
     // again could close a file opened since.
+    bool flushed = FlushOutput();
+    platform::ErrorCode reason = platform::LastError();
     bool closed = platform::CloseFile(writer.output);
     writer.output = platform::kNoFile;
-    return closed;
+    if (!flushed) platform::SetLastError(reason);
+    return flushed && closed;
 }
 
 void BeginMessage()
@@ -116,6 +120,8 @@ bool EndMessage()
     // A message that failed part-way is passed again in full or skipped: what it holds is dropped.
     bool written = writer.message_failed || !writer.message_open || WriteHeldText();
     written = written && WriteOutput(writer.output, "\r\n", 2);
+    // Everything of the message is in the file before it counts as converted.
+    written = FlushOutput() && written;
     platform::ErrorCode reason = platform::LastError();
     ForgetMessage(writer);
     if (!writer.run_active) FreeBuffers(writer);
