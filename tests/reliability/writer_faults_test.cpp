@@ -1,0 +1,257 @@
+// Failing disks under each delivered writer, driven by the real engine: every write, file creation, directory
+// creation and rename of a run is made to fail in turn, with each answer to the error question. Whatever fails,
+// the question names the planned error, a retry goes through once the fault has passed, nothing written is
+// left garbled, and the summary counts exactly the messages that are whole in the output.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/conversion_run.h"
+#include "tests/engine/support/recording_front_end.h"
+#include "tests/engine/support/scratch.h"
+#include "tests/reliability/support/ledger_writer.h"
+#include "tests/reliability/support/run_checks.h"
+
+namespace reliability {
+namespace {
+
+using engine::ErrorChoice;
+using engine::RunOutcome;
+
+struct WriterCase {
+    const char* label;
+    const char* module;
+    const char* setting;
+    Format format;
+};
+
+const WriterCase kMbox = {"mbox", "Dovanmbox", nullptr, Format::Mbox};
+const WriterCase kEmlSequence = {"eml_sequence", "Dovaneml", nullptr, Format::Eml};
+const WriterCase kEmlSubject = {"eml_subject", "Dovaneml", "subject", Format::Eml};  // names by renaming
+const WriterCase kBmf = {"bmf_small_files", "Dovanbmf", "1", Format::Bmf};          // 1 KB files: many creations
+
+// A writer and the operation whose calls are made to fail in turn.
+struct FaultCase {
+    WriterCase writer;
+    const char* operation;
+};
+
+std::string Mail(const std::string& subject, const std::string& body)
+{
+    return "From: Sender <sender@example.org>\r\nSubject: " + subject + "\r\n\r\n" + body;
+}
+
+// Two folders; a message of several pieces, a body line that the mbox writer quotes, and short ones.
+struct TestStore {
+    std::string source;
+    size_t message_count = 0;
+};
+
+TestStore MakeStore(const enginetest::Scratch& scratch)
+{
+    std::string long_body;
+    for (int line = 0; line < 120; ++line) long_body += "Line " + std::to_string(line) + " of a long message body.\r\n";
+    std::vector<std::string> inbox = {Mail("First", "Hello.\r\n"), Mail("Long", long_body),
+                                      Mail("Quoted", "From here it goes on.\r\nEnd.\r\n"), Mail("Fourth", "Bye.\r\n")};
+    std::vector<std::string> sent = {Mail("Sent one", "One.\r\n"), Mail("Sent two", "Two.\r\n")};
+    TestStore store;
+    store.source = scratch.Path("source");
+    scratch.Store("source/Inbox.dbx", enginetest::Mails(inbox));
+    scratch.Store("source/Sent.dbx", enginetest::Mails(sent));
+    store.message_count = inbox.size() + sent.size();
+    return store;
+}
+
+struct FaultyRun {
+    RunOutcome outcome = RunOutcome::NothingToConvert;
+    enginetest::RecordingFrontEnd front_end;
+    Ledger ledger;
+    std::string destination;
+    long summary = -1;
+    size_t skipped_messages = 0;
+};
+
+// One run with `plan` in force, every question answered with `answer` (a run that keeps failing is stopped).
+void RunWithFaults(LoadedWriter& writer, const TestStore& store, const std::string& destination,
+                   const std::string& plan, ErrorChoice answer, FaultyRun& run)
+{
+    enginetest::ResetEngineState();
+    run.destination = destination;
+    // The destination exists, so the host creates nothing: every planned fault falls to the writer.
+    std::filesystem::create_directories(destination);
+    run.front_end.on_ask = [&run, answer](const engine::ErrorQuestion&) {
+        run.front_end.Answer(run.front_end.questions.size() > 40 ? ErrorChoice::AbortProcessing : answer);
+    };
+    {
+        FaultPlanScope faults(plan);
+        run.outcome = engine::RunConversion(store.source.c_str(), destination.c_str(), writer.WithLedger(run.ledger),
+                                            run.front_end);
+    }
+    run.summary = SummaryCount(run.front_end);
+    run.skipped_messages = run.front_end.EventsStartingWith("skipped ").size();
+}
+
+std::string Describe(const FaultyRun& run, const std::string& plan)
+{
+    std::string text = "plan " + plan + ", outcome " + enginetest::OutcomeName(run.outcome) + ", failed calls:";
+    for (const std::string& call : run.ledger.failed_calls) text += " " + call;
+    return text;
+}
+
+// What holds whatever the answer: the question's code, the start failure's text, and the output.
+void ExpectSoundRun(const WriterCase& writer_case, const FaultyRun& run, const std::string& plan, int planned_code)
+{
+    SCOPED_TRACE(Describe(run, plan));
+    for (const enginetest::AskedQuestion& question : run.front_end.questions) {
+        EXPECT_FALSE(question.file_level);
+        if (question.code == static_cast<platform::ErrorCode>(planned_code)) continue;
+        // The eml and bmf writers report a folder they could not make as the failure to enter it.
+        bool entered_missing_folder = plan.rfind("mkdir", 0) == 0 && question.code == ENOENT &&
+                                      writer_case.format != Format::Mbox;
+        EXPECT_TRUE(entered_missing_folder) << "the question names error " << question.code;
+    }
+    if (run.outcome == RunOutcome::StartFailed) {
+        ASSERT_EQ(run.front_end.messages.size(), 1u);
+        EXPECT_NE(run.front_end.messages[0].find(platform::ErrorText(planned_code)), std::string::npos)
+            << run.front_end.messages[0];
+    }
+    for (const std::string& problem : CompareWithLedger(writer_case.format, run.destination, run.ledger, run.summary))
+        ADD_FAILURE() << problem;
+}
+
+class WriterFaults : public testing::TestWithParam<FaultCase> {
+protected:
+    // Plans the fault at call 1, 2, 3, ... of `operation` until a run no longer meets it.
+    template <typename Check>
+    void Sweep(const std::string& calls_suffix, int code, const char* code_name, ErrorChoice answer, Check check)
+    {
+        const WriterCase& writer_case = GetParam().writer;
+        const std::string operation = GetParam().operation;
+        LoadedWriter writer(writer_case.module, writer_case.setting);
+        ASSERT_TRUE(writer.loaded());
+        TestStore store = MakeStore(scratch_);
+        int runs_with_a_fault = 0;
+        for (int call = 1; call <= 400; ++call) {
+            std::string plan = operation + ":" + std::to_string(call) + calls_suffix + ":" + code_name;
+            if (calls_suffix == "-next") plan = operation + ":" + std::to_string(call) + "-" +
+                                                std::to_string(call + 1) + ":" + code_name;
+            FaultyRun run;
+            RunWithFaults(writer, store, scratch_.Path("out-" + std::to_string(++runs_)), plan, answer, run);
+            bool met = !run.ledger.failed_calls.empty() || run.outcome != RunOutcome::Completed;
+            if (!met) break;
+            ++runs_with_a_fault;
+            ExpectSoundRun(writer_case, run, plan, code);
+            check(run, store, plan);
+            if (HasFailure()) return;  // one broken run tells enough
+        }
+        RecordProperty("runs_with_a_fault", runs_with_a_fault);
+    }
+
+    enginetest::Scratch scratch_;
+    int runs_ = 0;  // every run writes into a destination of its own
+};
+
+// A fault that passes: Retry converts everything, and the summary says so.
+TEST_P(WriterFaults, RetryConvertsEverythingOnceAFaultHasPassed)
+{
+    auto all_converted = [](const FaultyRun& run, const TestStore& store, const std::string& plan) {
+        SCOPED_TRACE(Describe(run, plan));
+        if (run.outcome == RunOutcome::StartFailed) return;
+        EXPECT_EQ(run.outcome, RunOutcome::Completed);
+        EXPECT_EQ(run.ledger.CountedMessages(), store.message_count);
+        EXPECT_EQ(run.summary, static_cast<long>(store.message_count));
+    };
+    Sweep("", ENOSPC, "ENOSPC", ErrorChoice::Retry, all_converted);
+    // A disk that stays full for a while: the second attempt fails too, the third goes through.
+    Sweep("-next", EACCES, "EACCES", ErrorChoice::Retry, all_converted);
+}
+
+// Skipping the failed message: every other message converted, the failed one reported and not counted.
+TEST_P(WriterFaults, SkipMailLosesOnlyTheReportedMessages)
+{
+    auto rest_converted = [](const FaultyRun& run, const TestStore& store, const std::string& plan) {
+        SCOPED_TRACE(Describe(run, plan));
+        if (run.outcome == RunOutcome::StartFailed) return;
+        EXPECT_EQ(run.outcome, RunOutcome::Completed);
+        EXPECT_EQ(run.ledger.CountedMessages() + run.skipped_messages, store.message_count);
+    };
+    Sweep("", ENOSPC, "ENOSPC", ErrorChoice::SkipMail, rest_converted);
+    Sweep("-next", ENOSPC, "ENOSPC", ErrorChoice::SkipMail, rest_converted);
+}
+
+// Skipping the folder or stopping the run, also when the disk stays full: what was written stays sound.
+TEST_P(WriterFaults, SkipFolderAndAbortLeaveSoundOutput)
+{
+    auto stopped_or_skipped = [](const FaultyRun& run, const TestStore& store, const std::string& plan) {
+        SCOPED_TRACE(Describe(run, plan));
+        EXPECT_LE(run.ledger.CountedMessages(), store.message_count);
+    };
+    Sweep("", EACCES, "EACCES", ErrorChoice::SkipFolder, stopped_or_skipped);
+    Sweep("", ENOSPC, "ENOSPC", ErrorChoice::AbortProcessing, stopped_or_skipped);
+    Sweep("+", ENOSPC, "ENOSPC", ErrorChoice::SkipMail, stopped_or_skipped);
+}
+
+// Python's own readers take the output of runs that skipped or stopped after a short write.
+TEST_P(WriterFaults, PythonReadsTheOutputOfSkippedAndStoppedRuns)
+{
+    const WriterCase& writer_case = GetParam().writer;
+    const std::string operation = GetParam().operation;
+    if (operation == "mkdir" || operation == "rename") GTEST_SKIP() << "no message output is cut short";
+    LoadedWriter writer(writer_case.module, writer_case.setting);
+    ASSERT_TRUE(writer.loaded());
+    TestStore store = MakeStore(scratch_);
+    // The second call falls inside the first folder for every writer.
+    const std::pair<std::string, ErrorChoice> kCases[] = {{operation + ":2:ENOSPC", ErrorChoice::SkipMail},
+                                                          {operation + ":2+:ENOSPC", ErrorChoice::SkipMail},
+                                                          {operation + ":2:ENOSPC", ErrorChoice::AbortProcessing}};
+    int number = 0;
+    for (const auto& [plan, answer] : kCases) {
+        ++number;
+        FaultyRun run;
+        RunWithFaults(writer, store, scratch_.Path("out-" + std::to_string(number)), plan, answer, run);
+        SCOPED_TRACE(Describe(run, plan));
+        ASSERT_FALSE(run.front_end.questions.empty());
+        std::string counted = scratch_.Path("counted-" + std::to_string(number));
+        std::filesystem::create_directories(counted);
+        WriteCountedTexts(run.ledger, counted);
+        int status = CheckWithPython(writer_case.format, run.destination, counted);
+        if (status == -2) GTEST_SKIP() << "no /usr/bin/python3";
+        EXPECT_EQ(status, 0);
+    }
+}
+
+std::string CaseName(const testing::TestParamInfo<FaultCase>& info)
+{
+    std::string name = std::string(info.param.writer.label) + "_" + info.param.operation;
+    for (char& c : name)
+        if (c == '-') c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, WriterFaults,
+                         testing::Values(FaultCase{kMbox, "write"}, FaultCase{kMbox, "create"},
+                                         FaultCase{kEmlSequence, "write"}, FaultCase{kEmlSequence, "short-write"},
+                                         FaultCase{kEmlSequence, "create"}, FaultCase{kEmlSequence, "mkdir"},
+                                         FaultCase{kEmlSubject, "write"}, FaultCase{kEmlSubject, "short-write"},
+                                         FaultCase{kEmlSubject, "create"}, FaultCase{kEmlSubject, "mkdir"},
+                                         FaultCase{kEmlSubject, "rename"}, FaultCase{kBmf, "create"},
+                                         FaultCase{kBmf, "mkdir"}),
+                         CaseName);
+
+// Known faults of two writers, kept out of the run until they are mended (run them with
+// --gtest_also_run_disabled_tests). After a write that failed part-way or not at all, the mbox and bmf writers
+// start the next message right behind whatever reached the file: the mbox writer behind a line cut short, so
+// that the next From_ line does not begin a line; the bmf writer behind a message whose separator never
+// reached the file. The next message, counted as converted, is then glued to the failed one, and no reader
+// can tell them apart. Each writer must first end the failed message where the file now ends (a line end and
+// the closing empty line; the separator) before it begins the next one.
+INSTANTIATE_TEST_SUITE_P(DISABLED_KnownWriterFaults, WriterFaults,
+                         testing::Values(FaultCase{kMbox, "short-write"}, FaultCase{kBmf, "write"},
+                                         FaultCase{kBmf, "short-write"}),
+                         CaseName);
+
+}  // namespace
+}  // namespace reliability
