@@ -2,6 +2,8 @@
 // guarantees on damaged files.
 #include "dbx/dbx_file.h"
 
+#include <cstring>
+
 #include "dbx/layout.h"
 #include "dbx/little_endian.h"
 
@@ -11,9 +13,27 @@ using namespace layout;
 
 namespace {
 
-constexpr uint32_t kWindowSize = 4096;
+constexpr uint32_t kValueWindowSize = 4096;
+constexpr uint32_t kTextWindowSize = 64 * 1024;
 
 bool IsMessageData(uint32_t attribute) { return (attribute & 0xF) == kMessageDataId; }
+
+bool Holds(const DbxFile::Window& window, uint64_t offset, uint32_t count)
+{
+    return offset >= window.start && offset + count <= window.start + window.bytes.size();
+}
+
+// Reads `size` bytes from the page boundary at or below `offset` into the window; fewer at the end of the
+// file, none when the read fails.
+void Fill(DbxFile& dbx, DbxFile::Window& window, uint64_t offset, uint32_t size)
+{
+    uint64_t start = offset & ~uint64_t(kValueWindowSize - 1);
+    uint32_t got = 0;
+    window.bytes.resize(size);
+    if (!platform::ReadAt(dbx.file, start, window.bytes.data(), size, &got)) got = 0;
+    window.bytes.resize(got);
+    window.start = start;
+}
 
 }  // namespace
 
@@ -32,16 +52,13 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
         dbx.damaged = true;
         return 0;
     }
-    if (offset < dbx.window_start || offset + 4 > dbx.window_start + dbx.window.size()) {
-        uint64_t start = offset & ~uint64_t(kWindowSize - 1);
-        uint32_t got = 0;
-        dbx.window.resize(kWindowSize);
-        if (!platform::ReadAt(dbx.file, start, dbx.window.data(), kWindowSize, &got)) got = 0;
-        dbx.window.resize(got);
-        dbx.window_start = start;
-        if (offset + 4 > start + got) {
-            // A value that straddles the window's end is read on its own.
+    if (Holds(dbx.text, offset, 4)) return LoadLe32(dbx.text.bytes.data() + (offset - dbx.text.start));
+    if (!Holds(dbx.values, offset, 4)) {
+        Fill(dbx, dbx.values, offset, kValueWindowSize);
+        if (!Holds(dbx.values, offset, 4)) {
+            // A value that straddles the window's end, or one the window could not be read for, is read on its own.
             unsigned char bytes[4];
+            uint32_t got = 0;
             if (!platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
                 dbx.damaged = true;
                 return 0;
@@ -49,17 +66,25 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
             return LoadLe32(bytes);
         }
     }
-    return LoadLe32(dbx.window.data() + (offset - dbx.window_start));
+    return LoadLe32(dbx.values.bytes.data() + (offset - dbx.values.start));
 }
 
 bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
 {
-    uint32_t got = 0;
     if (offset > kMaxOffset) {
         dbx.damaged = true;
         platform::SetLastError(platform::kErrorStoreDamaged);
         return false;
     }
+    if (count <= kTextWindowSize - kValueWindowSize) {
+        if (!Holds(dbx.text, offset, count)) Fill(dbx, dbx.text, offset, kTextWindowSize);
+        if (Holds(dbx.text, offset, count)) {
+            if (count != 0) std::memcpy(buffer, dbx.text.bytes.data() + (offset - dbx.text.start), count);
+            return true;
+        }
+    }
+    // Exactly the bytes asked for, so that a cut or unreadable file fails here as it would without windows.
+    uint32_t got = 0;
     if (!platform::ReadAt(dbx.file, offset, buffer, count, &got)) return false;
     if (got != count) {
         dbx.damaged = true;

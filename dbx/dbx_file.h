@@ -27,10 +27,17 @@ struct DbxFile {
     uint64_t file_size = 0;                         // taken once when the reader is set up
     bool damaged = false;                           // set when the reader met a malformed structure
 
-    // The last window of the file that a value was read from: index nodes, records and block heads lie close
-    // together, so most values come from memory instead of a system call each.
-    std::vector<unsigned char> window;
-    uint64_t window_start = 0;
+    // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
+    // last 4 KiB that a value was read from (index nodes, records and block heads lie close together), and the
+    // last 64 KiB of message text (a chain's blocks usually follow one another, and their heads are read from
+    // there too). Bytes outside them are read from the file again, and a read the windows cannot serve in full
+    // is made exactly as asked, so every result is what a read of the file at that moment gives.
+    struct Window {
+        std::vector<unsigned char> bytes;
+        uint64_t start = 0;
+    };
+    Window values;
+    Window text;
 
     // What bounds the work of a damaged file. In a sound file the blocks of all messages are distinct, so the
     // chains walked for the first attempt at each listed record add up to no more than the file's size;
