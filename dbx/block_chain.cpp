@@ -20,6 +20,18 @@ bool IsFirstAttempt(const DbxFile& dbx)
     return looked_up->second <= listings;
 }
 
+// Notes a block of the chain; false when the chain has visited it before.
+bool FirstVisit(BlockChain& chain, uint32_t offset)
+{
+    if (chain.rising.empty() || offset > chain.rising.back()) {
+        // Every block in `others` lay below the highest block when it came, so none is above this one.
+        chain.rising.push_back(offset);
+        return true;
+    }
+    if (std::binary_search(chain.rising.begin(), chain.rising.end(), offset)) return false;
+    return chain.others.insert(offset).second;
+}
+
 }  // namespace
 
 BlockChain StartBlockChain(uint32_t first_block)
@@ -35,7 +47,7 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
     if (offset == 0) return false;
     chain.next = 0;
     if (chain.blocks_visited == 0) chain.charged = IsFirstAttempt(dbx);
-    if (offset >= dbx.file_size || !chain.seen.insert(offset).second) {
+    if (offset >= dbx.file_size || !FirstVisit(chain, offset)) {
         dbx.damaged = true;
         return false;
     }

@@ -89,7 +89,10 @@ struct BlockChain {
     uint64_t blocks_visited = 0;
     uint64_t bytes = 0;                 // heads and texts of this chain so far
     bool charged = false;               // counts towards the file's charged chain bytes
-    std::unordered_set<uint32_t> seen;  // blocks of this chain so far
+    // The blocks of this chain so far. Chains mostly run forward through the file, so blocks that arrive in
+    // rising order are kept in a sorted list (a new highest block cannot have been seen); the others in a set.
+    std::vector<uint32_t> rising;
+    std::unordered_set<uint32_t> others;
 };
 
 BlockChain StartBlockChain(uint32_t first_block);
