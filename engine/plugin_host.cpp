@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include "engine/path_join.h"
 
 namespace engine {
 namespace {
@@ -23,13 +24,6 @@ bool HasSuffixNoCase(const std::string& name, const char* suffix)
     platform::LowerBytes(end.data(), end.size());
     platform::LowerBytes(tail.data(), tail.size());
     return end == tail;
-}
-
-std::string JoinPath(const char* directory, const std::string& name)
-{
-    std::string path = directory;
-    if (!path.empty() && !platform::IsPathSeparator(path.back())) path += platform::kPathSeparator;
-    return path + name;
 }
 
 // Releases a plugin's text block on every path, whatever happens to the copy.

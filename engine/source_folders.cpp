@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "engine/path_join.h"
 
 namespace engine {
 namespace {
@@ -51,14 +52,6 @@ std::vector<SourceFolder> FindSourceFolders(const char* source)
     return folders;
 }
 
-std::string SourceFilePath(const char* source, const std::string& file_name)
-{
-    std::string path = source;
-    // Walked by character so that the second byte of a double-byte character is never taken for a separator.
-    char last = '\0';
-    for (const char* c = path.c_str(); *c; c = platform::NextChar(c)) last = *c;
-    if (!platform::IsPathSeparator(last)) path += platform::kPathSeparator;
-    return path + file_name;
-}
+std::string SourceFilePath(const char* source, const std::string& file_name) { return JoinPath(source, file_name); }
 
 }  // namespace engine
