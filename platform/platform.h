@@ -97,17 +97,8 @@ bool MoveFileNoReplace(const char* from, const char* to);
 int RootSeparatorCount(const char* path);
 
 // Writes key=value into [section] of an ini file, as the system's profile writer does for a new file.
-#ifdef _WIN32
-#undef WriteProfileString  // windows.h, included before this header, would rename the function
-#endif
-bool WriteProfileString(const char* section, const char* key, const char* value, const char* path);
-#ifdef _WIN32
-// windows.h included after this header renames the calls instead: they reach the same function.
-inline bool WriteProfileStringA(const char* section, const char* key, const char* value, const char* path)
-{
-    return WriteProfileString(section, key, value, path);
-}
-#endif
+// (Not named WriteProfileString: windows.h defines that name as a macro.)
+bool WriteIniString(const char* section, const char* key, const char* value, const char* path);
 
 // ---- Text ---------------------------------------------------------------------------------------------------
 

@@ -88,7 +88,7 @@ bool MoveFileNoReplace(const char* from, const char* to)
 
 int RootSeparatorCount(const char* path) { return path[0] == '/' ? 1 : -1; }
 
-bool WriteProfileString(const char* section, const char* key, const char* value, const char* path)
+bool WriteIniString(const char* section, const char* key, const char* value, const char* path)
 {
     // Dovan writes profiles only into new mailbox folders, so an existing file is replaced by one holding just
     // this section, laid out as the Windows profile writer lays out a new file.

@@ -93,7 +93,7 @@ int RootSeparatorCount(const char* path)
     return -1;
 }
 
-bool WriteProfileString(const char* section, const char* key, const char* value, const char* path)
+bool WriteIniString(const char* section, const char* key, const char* value, const char* path)
 {
     // The profile writer puts a bare file name into the Windows folder; a file of the current folder is meant.
     std::string target = path;

@@ -21,6 +21,8 @@ uint32_t g_bytes_in_file = 0;  // pieces and separators written to the open stor
 uint32_t g_fixed_time = 0;     // set by tests only: the clock reading that names the mailbox
 plugins::GatheredOutput g_gathered;  // the open message's bytes not yet written
 bool g_first_piece = false;          // the open message has not had a piece yet
+// A message whose separator could not be written: the next message of the file must not run on from it.
+bool g_separator_owed = false;
 
 // Counts what reached the storage file; bytes of a failed write are not counted.
 bool CountWritten(uint64_t written_before, bool ok)
@@ -38,8 +40,12 @@ bool WriteToStorage(const void* data, uint32_t length)
     uint64_t before = g_gathered.bytes_written;
     bool first = g_first_piece;
     g_first_piece = false;
-    return CountWritten(before, first ? plugins::WriteThrough(g_gathered, g_output, data, length)
-                                      : plugins::Gather(g_gathered, g_output, data, length));
+    if (!first) return CountWritten(before, plugins::Gather(g_gathered, g_output, data, length));
+    // The separator a failed message still owes goes first, so that a retried message is stored on its own
+    // rather than run together with the part of it that the failed attempt left.
+    bool ok = !g_separator_owed || plugins::Gather(g_gathered, g_output, kSeparator, kSeparatorLength);
+    g_separator_owed = false;
+    return CountWritten(before, ok && plugins::WriteThrough(g_gathered, g_output, data, length));
 }
 
 bool FlushStorage()
@@ -53,6 +59,8 @@ bool CloseStorageFile()
 {
     bool closed = true;
     if (g_output != platform::kNoFile) {
+        // A separator still owed ends the file's last message, if the disk takes it now.
+        if (g_separator_owed) plugins::Gather(g_gathered, g_output, kSeparator, kSeparatorLength);
         closed = FlushStorage();
         platform::ErrorCode reason = platform::LastError();
         if (!platform::CloseFile(g_output)) closed = false;
@@ -60,6 +68,7 @@ bool CloseStorageFile()
     }
     g_output = platform::kNoFile;
     g_bytes_in_file = 0;
+    g_separator_owed = false;
     return closed;
 }
 
@@ -104,7 +113,7 @@ DOVAN_ENTRY(int) StartConvert(const char* destination)
 
     char ini_path[16];
     std::snprintf(ini_path, sizeof ini_path, ".%cMailbox.ini", platform::kPathSeparator);
-    if (!platform::WriteProfileString("Account", "Name", "Dovan", ini_path)) return 0;
+    if (!platform::WriteIniString("Account", "Name", "Dovan", ini_path)) return 0;
 
     g_file_number = t + 1;  // the first storage file is t + 2
     return 1;
@@ -147,8 +156,8 @@ DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length) { return Append
 DOVAN_ENTRY(int) FinishMessage(void)
 {
     // The message is in the file, separator and all, before it counts as converted.
-    if (!AppendToStorage(kSeparator, kSeparatorLength)) return 0;
-    return FlushStorage() ? 1 : 0;
+    g_separator_owed = !AppendToStorage(kSeparator, kSeparatorLength) || !FlushStorage();
+    return g_separator_owed ? 0 : 1;
 }
 
 DOVAN_ENTRY(int) FinishFolder(void)
