@@ -59,8 +59,9 @@ bool CloseStorageFile()
 {
     bool closed = true;
     if (g_output != platform::kNoFile) {
-        // A separator still owed ends the file's last message, if the disk takes it now.
-        if (g_separator_owed) plugins::Gather(g_gathered, g_output, kSeparator, kSeparatorLength);
+        // A separator still owed ends the file's last message if the disk takes it now; the close reports only
+        // its own failure, as it always did.
+        if (g_separator_owed && plugins::Gather(g_gathered, g_output, kSeparator, kSeparatorLength)) FlushStorage();
         closed = FlushStorage();
         platform::ErrorCode reason = platform::LastError();
         if (!platform::CloseFile(g_output)) closed = false;

@@ -26,6 +26,8 @@ bool WriteFromLineAndHeader(MboxWriter& writer)
         sender = writer.header.data + writer.sender_start;
         sender_length = writer.sender_end - writer.sender_start;
     }
+    if (writer.line_end_owed && !WriteOutput(writer.output, "\r\n", 2)) return false;
+    writer.line_end_owed = false;  // gathered with the From_ line: a failure there owes it again
     return WriteOutput(writer.output, "From ", 5) && WriteOutput(writer.output, sender, sender_length) &&
            WriteOutput(writer.output, writer.date_text, std::strlen(writer.date_text)) &&
            WriteOutput(writer.output, writer.header.data, writer.header.length);

@@ -21,6 +21,9 @@ struct MboxWriter {
     bool in_header = false;       // until the From_ line and the header have been written
     bool message_failed = false;  // a piece of the open message was refused: what is held gets dropped
     bool sender_found = false;    // the first Return-Path or From line has been seen
+    // A message of this file could not be closed: the file may end inside one of its lines, so the next
+    // From_ line is put on a line of its own (the "\r\n" the failed close would have written).
+    bool line_end_owed = false;
     size_t sender_start = 0;      // the sender, as offsets into the header buffer (it only ever grows)
     size_t sender_end = 0;
     char date_text[kDateTextSize] = {};  // the tail of every From_ line of the run

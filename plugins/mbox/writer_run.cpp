@@ -85,6 +85,7 @@ bool OpenFolder(const char* name)
     std::memcpy(path, name, name_length);
     std::memcpy(path + name_length, ".mbx", sizeof ".mbx");
     // Replaces the file an earlier run left.
+    writer.line_end_owed = false;
     writer.output = platform::CreateForWriting(path);
     platform::ErrorCode reason = platform::LastError();
     std::free(path);
@@ -98,6 +99,9 @@ bool CloseFolder()
     if (writer.output == platform::kNoFile) return true;
     // Forgotten even when the close fails: the system has released the handle all the same, and closing it
     // again could close a file opened since.
+    // Ends the last line if the disk takes it now; the close reports only its own failure, as it always did.
+    if (writer.line_end_owed && WriteOutput(writer.output, "\r\n", 2)) FlushOutput();
+    writer.line_end_owed = false;
     bool flushed = FlushOutput();
     platform::ErrorCode reason = platform::LastError();
     bool closed = platform::CloseFile(writer.output);
@@ -123,6 +127,7 @@ bool EndMessage()
     // Everything of the message is in the file before it counts as converted.
     written = FlushOutput() && written;
     platform::ErrorCode reason = platform::LastError();
+    writer.line_end_owed = !written;
     ForgetMessage(writer);
     if (!writer.run_active) FreeBuffers(writer);
     platform::SetLastError(reason);
