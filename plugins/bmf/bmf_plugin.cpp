@@ -59,9 +59,6 @@ bool CloseStorageFile()
 {
     bool closed = true;
     if (g_output != platform::kNoFile) {
-        // A separator still owed ends the file's last message if the disk takes it now; the close reports only
-        // its own failure, as it always did.
-        if (g_separator_owed && plugins::Gather(g_gathered, g_output, kSeparator, kSeparatorLength)) FlushStorage();
         closed = FlushStorage();
         platform::ErrorCode reason = platform::LastError();
         if (!platform::CloseFile(g_output)) closed = false;
@@ -69,7 +66,7 @@ bool CloseStorageFile()
     }
     g_output = platform::kNoFile;
     g_bytes_in_file = 0;
-    g_separator_owed = false;
+    g_separator_owed = false;  // no message follows in this file
     return closed;
 }
 

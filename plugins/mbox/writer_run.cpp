@@ -99,8 +99,7 @@ bool CloseFolder()
     if (writer.output == platform::kNoFile) return true;
     // Forgotten even when the close fails: the system has released the handle all the same, and closing it
     // again could close a file opened since.
-    // Ends the last line if the disk takes it now; the close reports only its own failure, as it always did.
-    if (writer.line_end_owed && WriteOutput(writer.output, "\r\n", 2)) FlushOutput();
+    // A line end still owed is not written: no From_ line follows in this file.
     writer.line_end_owed = false;
     bool flushed = FlushOutput();
     platform::ErrorCode reason = platform::LastError();
