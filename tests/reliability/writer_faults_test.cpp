@@ -237,20 +237,16 @@ INSTANTIATE_TEST_SUITE_P(Writers, WriterFaults,
                                          FaultCase{kEmlSequence, "create"}, FaultCase{kEmlSequence, "mkdir"},
                                          FaultCase{kEmlSubject, "write"}, FaultCase{kEmlSubject, "short-write"},
                                          FaultCase{kEmlSubject, "create"}, FaultCase{kEmlSubject, "mkdir"},
-                                         FaultCase{kEmlSubject, "rename"}, FaultCase{kBmf, "create"},
-                                         FaultCase{kBmf, "mkdir"}),
+                                         FaultCase{kEmlSubject, "rename"}, FaultCase{kBmf, "write"},
+                                         FaultCase{kBmf, "create"}, FaultCase{kBmf, "mkdir"}),
                          CaseName);
 
-// Known faults of two writers, kept out of the run until they are mended (run them with
-// --gtest_also_run_disabled_tests). After a write that failed part-way or not at all, the mbox and bmf writers
-// start the next message right behind whatever reached the file: the mbox writer behind a line cut short, so
-// that the next From_ line does not begin a line; the bmf writer behind a message whose separator never
-// reached the file. The next message, counted as converted, is then glued to the failed one, and no reader
-// can tell them apart. Each writer must first end the failed message where the file now ends (a line end and
-// the closing empty line; the separator) before it begins the next one.
+// Kept out of the run until they pass (run them with --gtest_also_run_disabled_tests): writes that stop
+// part-way while the user skips messages or folders, in the mbox and bmf writers. What the failed messages
+// leave behind is not yet read back as the beginning of their own texts, so these runs still report output
+// that no message accounts for. Retry after a short write passes for both writers already.
 INSTANTIATE_TEST_SUITE_P(DISABLED_KnownWriterFaults, WriterFaults,
-                         testing::Values(FaultCase{kMbox, "short-write"}, FaultCase{kBmf, "write"},
-                                         FaultCase{kBmf, "short-write"}),
+                         testing::Values(FaultCase{kMbox, "short-write"}, FaultCase{kBmf, "short-write"}),
                          CaseName);
 
 }  // namespace
