@@ -69,6 +69,14 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
     return LoadLe32(dbx.values.bytes.data() + (offset - dbx.values.start));
 }
 
+const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count)
+{
+    if (offset > kMaxOffset || count > kTextWindowSize - kValueWindowSize) return nullptr;
+    if (!Holds(dbx.text, offset, count)) Fill(dbx, dbx.text, offset, kTextWindowSize);
+    if (!Holds(dbx.text, offset, count) || dbx.text.bytes.empty()) return nullptr;
+    return dbx.text.bytes.data() + (offset - dbx.text.start);
+}
+
 bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
 {
     if (offset > kMaxOffset) {
@@ -76,12 +84,9 @@ bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
         platform::SetLastError(platform::kErrorStoreDamaged);
         return false;
     }
-    if (count <= kTextWindowSize - kValueWindowSize) {
-        if (!Holds(dbx.text, offset, count)) Fill(dbx, dbx.text, offset, kTextWindowSize);
-        if (Holds(dbx.text, offset, count)) {
-            if (count != 0) std::memcpy(buffer, dbx.text.bytes.data() + (offset - dbx.text.start), count);
-            return true;
-        }
+    if (const unsigned char* held = PeekText(dbx, offset, count)) {
+        if (count != 0) std::memcpy(buffer, held, count);
+        return true;
     }
     // Exactly the bytes asked for, so that a cut or unreadable file fails here as it would without windows.
     uint32_t got = 0;

@@ -59,6 +59,11 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset);
 // the system's for a failed read, platform::kErrorStoreDamaged for bytes past the end of the file).
 bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count);
 
+// The count bytes at an absolute offset as the text window holds them, read ahead where needed: a pointer that
+// stays valid until the next read of this reader, or null when the window cannot serve them (ReadBytes then
+// reads them as asked, with its own failure). Saves copying text that goes straight to the plugin.
+const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count);
+
 // The message list: record offsets from the in-order walk of the index tree. Called only after the header's
 // message count was found non-zero. A record that the index lists twice stays listed twice (and marks the file
 // damaged: a sound index lists each message once).

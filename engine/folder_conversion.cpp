@@ -38,12 +38,17 @@ bool PassBlock(MessageLoop& loop, const dbx::Block& block, bool& line_end)
     uint32_t remaining = block.text_length;
     while (remaining != 0) {
         uint32_t count = std::min(remaining, kPieceSize);
-        if (!dbx::ReadBytes(loop.dbx, position, loop.piece, count)) {
-            loop.damaged = true;  // the reader left the reason: the system's, or kErrorStoreDamaged
-            return false;
+        // Most pieces are handed on straight from the reader's window; the others are read into the buffer.
+        const unsigned char* bytes = dbx::PeekText(loop.dbx, position, count);
+        if (!bytes) {
+            if (!dbx::ReadBytes(loop.dbx, position, loop.piece, count)) {
+                loop.damaged = true;  // the reader left the reason: the system's, or kErrorStoreDamaged
+                return false;
+            }
+            bytes = loop.piece;
         }
-        if (!AppendPiece(loop.scope, loop.piece, count)) return false;
-        line_end = loop.piece[count - 1] == '\n';
+        if (!AppendPiece(loop.scope, bytes, count)) return false;
+        line_end = bytes[count - 1] == '\n';
         position += count;
         remaining -= count;
     }

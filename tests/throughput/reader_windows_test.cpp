@@ -98,6 +98,12 @@ struct Comparison {
         std::string expected;
         platform::ErrorCode expected_code = 0;
         bool expected_ok = plain.Bytes(offset, expected, count, expected_code);
+        // What the window shows of these bytes, when it holds them, is what the file holds.
+        if (const unsigned char* view = dbx::PeekText(fast, offset, count)) {
+            ASSERT_TRUE(expected_ok) << "PeekText of " << count << " at " << offset;
+            EXPECT_TRUE(expected.compare(0, count, reinterpret_cast<const char*>(view), count) == 0)
+                << "PeekText of " << count << " at " << offset;
+        }
         std::string got(count, '\0');
         platform::SetLastError(0);
         bool ok = dbx::ReadBytes(fast, offset, got.data(), count);
