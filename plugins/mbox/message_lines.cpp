@@ -57,6 +57,9 @@ bool WriteBodyLine(MboxWriter& writer, const char* line, size_t length)
     return WriteOutput(writer.output, line, length);
 }
 
+// Only lines that begin with one of these can need a ">": most body lines are passed without a closer look.
+inline bool MayNeedQuote(char first) { return first == 'F' || first == 'f' || first == '>'; }
+
 bool HandleLine(MboxWriter& writer, const char* line, size_t length)
 {
     return writer.in_header ? HandleHeaderLine(writer, line, length) : WriteBodyLine(writer, line, length);
@@ -92,7 +95,7 @@ bool AppendLines(const char* data, size_t length)
             writer.line.length = 0;
             if (!handled) return false;
             unwritten = next;
-        } else if (!writer.in_header && !NeedsQuote(g_quoting_mode, at, count)) {
+        } else if (!writer.in_header && (!MayNeedQuote(*at) || !NeedsQuote(g_quoting_mode, at, count))) {
             // Left for write_unwritten.
         } else {
             if (!write_unwritten(at) || !HandleLine(writer, at, count)) return false;
