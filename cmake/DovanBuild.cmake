@@ -40,6 +40,7 @@ function(dovan_add_plugin name)
     file(GLOB win32_sources CONFIGURE_DEPENDS
       ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.rc
       ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.def)
+    list(APPEND win32_sources ${PROJECT_SOURCE_DIR}/plugins/common/win32/setting_dialog.cpp)
     list(APPEND sources ${win32_sources})
   endif()
   add_library(${name} MODULE ${sources})

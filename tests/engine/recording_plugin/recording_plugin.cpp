@@ -63,9 +63,9 @@ Recorder& TheRecorder()
     return recorder;
 }
 
-void ParseFailures(const char* spec, std::vector<Failure>& failures)
+void ParseFailures(const char* text, std::vector<Failure>& failures)
 {
-    std::string rest = spec;
+    std::string rest = text;
     while (!rest.empty()) {
         size_t comma = rest.find(',');
         std::string item = rest.substr(0, comma);
