@@ -4,6 +4,7 @@
 
 #include "plugins/mbox/body_quoting.h"
 #include "plugins/mbox/output.h"
+#include "plugins/mbox/quote_candidates.h"
 #include "plugins/mbox/sender.h"
 #include "plugins/mbox/setting.h"
 #include "plugins/mbox/writer.h"
@@ -57,6 +58,15 @@ bool WriteBodyLine(MboxWriter& writer, const char* line, size_t length)
     return WriteOutput(writer.output, line, length);
 }
 
+// Where the piece's last line begins: after its last LF, or `at` when it has none. Lines are short, so the
+// search from the end is brief.
+const char* AfterLastLineFeed(const char* at, const char* end)
+{
+    for (const char* p = end; p > at; --p)
+        if (p[-1] == '\n') return p;
+    return at;
+}
+
 // Only lines that begin with one of these can need a ">": most body lines are passed without a closer look.
 inline bool MayNeedQuote(char first) { return first == 'F' || first == 'f' || first == '>'; }
 
@@ -80,6 +90,18 @@ bool AppendLines(const char* data, size_t length)
     };
 
     while (at < end) {
+        if (writer.line.length == 0 && !writer.in_header) {
+            // The body lines before the next one that could need a ">" are left for write_unwritten.
+            const char* candidate = FindQuoteCandidate(g_quoting_mode, at, end);
+            if (!candidate) {
+                at = AfterLastLineFeed(at, end);
+                if (at == end) break;
+                // The line goes on in the next piece.
+                if (!write_unwritten(at)) return false;
+                return AppendToBuffer(writer.line, at, static_cast<size_t>(end - at), 1, kInitialLineCapacity);
+            }
+            at = candidate;
+        }
         const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
         if (!found) {
             // The line goes on in the next piece.
