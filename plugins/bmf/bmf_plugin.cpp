@@ -33,8 +33,7 @@ bool CountWritten(uint64_t written_before, bool ok)
     return ok;
 }
 
-// Every byte of a storage file goes out here: a message's first piece at once, the rest gathered into large
-// writes that are flushed by FinishMessage at the latest.
+// Every byte of a storage file goes out here, gathered into large writes that FinishMessage completes.
 bool WriteToStorage(const void* data, uint32_t length)
 {
     uint64_t before = g_gathered.bytes_written;
@@ -45,7 +44,7 @@ bool WriteToStorage(const void* data, uint32_t length)
     // rather than run together with the part of it that the failed attempt left.
     bool ok = !g_separator_owed || plugins::Gather(g_gathered, g_output, kSeparator, kSeparatorLength);
     g_separator_owed = false;
-    return CountWritten(before, ok && plugins::WriteThrough(g_gathered, g_output, data, length));
+    return CountWritten(before, ok && plugins::Gather(g_gathered, g_output, data, length));
 }
 
 bool FlushStorage()
@@ -146,7 +145,9 @@ DOVAN_ENTRY(int) NewMessage(uint32_t /*kind: mail and news are stored alike*/)
     std::snprintf(name, sizeof name, "%08x.bmf", g_file_number);
     g_output = platform::CreateForWriting(name);
     g_bytes_in_file = 0;
-    return g_output != platform::kNoFile ? 1 : 0;
+    if (g_output == platform::kNoFile) return 0;
+    plugins::StartFile(g_gathered, g_output);  // the previous file was flushed when it was closed
+    return 1;
 }
 
 DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length) { return AppendToStorage(data, length); }

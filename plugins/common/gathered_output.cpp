@@ -13,9 +13,26 @@ bool WriteDirect(GatheredOutput& out, platform::FileHandle file, const unsigned 
         size_t part = count < kChunk ? count : kChunk;
         if (!platform::WriteAll(file, data, static_cast<uint32_t>(part))) return false;
         out.bytes_written += part;
+        out.file_offset += part;
         data += part;
         count -= part;
     }
+    return true;
+}
+
+// Writes the gathered bytes up to the last aligned place in the file and keeps the rest; all of them when
+// they do not reach one.
+bool FlushToAlignment(GatheredOutput& out)
+{
+    uint64_t end = out.file_offset + out.length;
+    uint64_t aligned_end = end - end % kWriteAlignment;
+    if (aligned_end <= out.file_offset) return Flush(out);
+    uint32_t head = static_cast<uint32_t>(aligned_end - out.file_offset);
+    uint32_t rest = out.length - head;
+    out.length = 0;  // dropped on failure, as in Flush
+    if (!WriteDirect(out, out.file, out.bytes, head)) return false;
+    std::memmove(out.bytes, out.bytes + head, rest);
+    out.length = rest;
     return true;
 }
 
@@ -32,6 +49,14 @@ bool Flush(GatheredOutput& out)
 
 void Discard(GatheredOutput& out) { out.length = 0; }
 
+bool StartFile(GatheredOutput& out, platform::FileHandle file)
+{
+    bool flushed = Flush(out);
+    out.file = file;
+    out.file_offset = 0;
+    return flushed;
+}
+
 bool Gather(GatheredOutput& out, platform::FileHandle file, const void* data, size_t count)
 {
     if (out.file != file) {
@@ -39,19 +64,17 @@ bool Gather(GatheredOutput& out, platform::FileHandle file, const void* data, si
         out.file = file;
     }
     if (count > kGatherCapacity - out.length) {
-        if (!Flush(out)) return false;
-        // Bytes that would fill the buffer by themselves go out as they are.
-        if (count >= kGatherCapacity) return WriteDirect(out, file, static_cast<const unsigned char*>(data), count);
+        if (!FlushToAlignment(out)) return false;
+        if (count > kGatherCapacity - out.length) {
+            if (!Flush(out)) return false;
+            // Bytes that would fill the buffer by themselves go out as they are.
+            if (count >= kGatherCapacity)
+                return WriteDirect(out, file, static_cast<const unsigned char*>(data), count);
+        }
     }
     if (count != 0) std::memcpy(out.bytes + out.length, data, count);
     out.length += static_cast<uint32_t>(count);
     return true;
-}
-
-bool WriteThrough(GatheredOutput& out, platform::FileHandle file, const void* data, size_t count)
-{
-    if (!Gather(out, file, data, count)) return false;
-    return Flush(out);
 }
 
 }  // namespace plugins

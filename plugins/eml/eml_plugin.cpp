@@ -21,15 +21,11 @@ char g_working_name[eml::kNameBufferSize] = "";  // the open message's file
 eml::SubjectSearch g_subject;
 eml::FolderNames g_folder_names;
 plugins::GatheredOutput g_gathered;  // the open message's bytes not yet written
-bool g_first_piece = false;          // the open message has not had a piece yet
 
-// Every byte of a message goes out here: its first piece at once, the rest gathered into large writes.
+// Every byte of a message goes out here, gathered into large writes that FinishMessage completes.
 bool WriteToMessageFile(const void* data, uint32_t length)
 {
-    bool first = g_first_piece;
-    g_first_piece = false;
-    return first ? plugins::WriteThrough(g_gathered, g_output, data, length)
-                 : plugins::Gather(g_gathered, g_output, data, length);
+    return plugins::Gather(g_gathered, g_output, data, length);
 }
 
 void CloseLeftoverFile()
@@ -168,7 +164,7 @@ DOVAN_ENTRY(int) NewMessage(uint32_t kind)
         g_working_name[0] = '\0';
         return 0;
     }
-    g_first_piece = true;
+    plugins::StartFile(g_gathered, g_output);  // the previous file was flushed when it was closed
     return 1;
 }
 

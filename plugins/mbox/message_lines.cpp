@@ -132,12 +132,8 @@ bool AppendLines(const char* data, size_t length)
 
 bool AppendText(const char* data, size_t length)
 {
-    bool header_held = g_writer.in_header;
-    if (AppendLines(data, length)) {
-        // A message's first output reaches the file in the call that made it, so that a destination that takes
-        // nothing fails here, where it always did; the body is written as the buffer fills and at the end.
-        return !header_held || g_writer.in_header || FlushOutput();
-    }
+    // What is gathered goes out as the buffer fills, and at the end of the message.
+    if (AppendLines(data, length)) return true;
     // What was handed on before a failure that was not a write's (memory) is in the file, as it always was.
     platform::ErrorCode reason = platform::LastError();
     FlushOutput();

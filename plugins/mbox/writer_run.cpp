@@ -88,6 +88,7 @@ bool OpenFolder(const char* name)
     writer.line_end_owed = false;
     writer.output = platform::CreateForWriting(path);
     platform::ErrorCode reason = platform::LastError();
+    if (writer.output != platform::kNoFile) StartOutputFile(writer.output);
     std::free(path);
     platform::SetLastError(reason);
     return writer.output != platform::kNoFile;

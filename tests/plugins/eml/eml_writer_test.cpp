@@ -133,11 +133,12 @@ TEST_F(EmlWriterTest, FailuresReturnZeroWithTheSystemsReason)
     EXPECT_TRUE(PassMessage(writer_, MessageKindMail, HostPieces(Mail({}), 2048)));
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/00000002.eml")), Mail({}));
 
-    // A full disk: the write fails, and the message can still be closed.
+    // A full disk: the message's text is written by its FinishMessage at the latest, which fails.
     ASSERT_TRUE(writer_.NewMessage(MessageKindMail));
-    EXPECT_EQ(writer_.AppendBuffer("x\r\n", 3), 0);
+    EXPECT_EQ(writer_.AppendBuffer("x\r\n", 3), 1);
+    errno = 0;
+    EXPECT_EQ(writer_.FinishMessage(), 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOSPC));
-    EXPECT_TRUE(writer_.FinishMessage());
     EXPECT_TRUE(writer_.FinishFolder());
 }
 

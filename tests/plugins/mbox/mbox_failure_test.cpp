@@ -62,11 +62,22 @@ TEST_F(MboxFailure, FullDestinationFailsEveryWrite)
     ASSERT_EQ(writer_.StartConvert(scratch_.c_str()), 1);
     ASSERT_EQ(writer_.NewFolder("Inbox"), 1);
 
-    // The header is written at the empty line that ends it.
+    // A message's text is gathered and written by its FinishMessage at the latest, which reports the failure.
     ASSERT_EQ(writer_.NewMessage(MessageKindMail), 1);
     EXPECT_EQ(Append("From: c@example.org\r\n"), 1);
+    EXPECT_EQ(Append("\r\nbody\r\n"), 1);
     errno = 0;
-    EXPECT_EQ(Append("\r\nbody\r\n"), 0);
+    EXPECT_EQ(writer_.FinishMessage(), 0);
+    EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOSPC));
+
+    // More than the gathering buffer holds: the call that fills it fails.
+    ASSERT_EQ(writer_.NewMessage(MessageKindMail), 1);
+    EXPECT_EQ(Append("From: c@example.org\r\n\r\n"), 1);
+    std::string line(1000, 'x');
+    line += "\r\n";
+    int result = 1;
+    for (int i = 0; i < 2000 && result == 1; ++i) result = Append(line);
+    EXPECT_EQ(result, 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOSPC));
     errno = 0;
     EXPECT_EQ(writer_.FinishMessage(), 0);
@@ -122,13 +133,13 @@ TEST_F(MboxFailure, FailedMessageIsDroppedAndRetriedInFull)
         FileSizeLimit small(limit);
         if (!small.active()) GTEST_SKIP() << "cannot limit file sizes";
         ASSERT_EQ(writer_.NewMessage(MessageKindMail), 1);
+        EXPECT_EQ(Append(second), 1);
         errno = 0;
-        EXPECT_EQ(Append(second), 0);
+        EXPECT_EQ(writer_.FinishMessage(), 0);
         EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(EFBIG));
     }
-    // The host closes the failed message, then passes it again from its first byte. What the failed attempt
-    // had written stays; what it held back is not written a second time.
-    EXPECT_EQ(writer_.FinishMessage(), 1);
+    // The host passes the failed message again from its first byte. What the failed attempt had written
+    // stays, on a line of its own; what it held back is not written a second time.
     ASSERT_TRUE(writer_test::PassMessage(writer_, MessageKindMail, writer_test::HostPieces(second, 64)));
     EXPECT_EQ(writer_.FinishFolder(), 1);
     EXPECT_EQ(writer_.FinishConvert(), 1);
