@@ -65,6 +65,11 @@ bool SetCurrentDir(const char* path) { return chdir(path) == 0; }
 bool MoveFileNoReplace(const char* from, const char* to)
 {
     if (CheckFault(FaultOperation::Rename).fail) return false;
+#ifdef RENAME_NOREPLACE
+    // One step where the system and the file system offer it.
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+#endif
     // link + unlink never replaces an existing target, unlike rename.
     if (link(from, to) != 0) {
         if (errno == EEXIST) return false;

@@ -21,6 +21,9 @@ struct MboxWriter {
     bool in_header = false;       // until the From_ line and the header have been written
     bool message_failed = false;  // a piece of the open message was refused: what is held gets dropped
     bool sender_found = false;    // the first Return-Path or From line has been seen
+    // The last piece ended inside a body line that needs no ">" (its first byte rules it out): the line's
+    // bytes are written as they come instead of being assembled.
+    bool passing_line = false;
     // A message of this file could not be closed: the file may end inside one of its lines, so the next
     // From_ line is put on a line of its own (the "\r\n" the failed close would have written).
     bool line_end_owed = false;

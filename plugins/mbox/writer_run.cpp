@@ -19,6 +19,7 @@ void ForgetMessage(MboxWriter& writer)
     writer.in_header = false;
     writer.message_failed = false;
     writer.sender_found = false;
+    writer.passing_line = false;
 }
 
 void FreeBuffers(MboxWriter& writer)

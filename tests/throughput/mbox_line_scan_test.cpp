@@ -24,7 +24,10 @@ std::string RandomBody(std::mt19937& random, size_t lines)
         if (random() % 7 == 0) body += 'F';  // an 'F' inside a line is never quoted
         body += random() % 5 == 0 ? "\n" : "\r\n";
     }
-    if (random() % 2) body += "From the end, without a line end";
+    switch (random() % 3) {
+    case 0: body += "From the end, without a line end"; break;
+    case 1: body += "the end, without a line end"; break;
+    }
     return body;
 }
 
@@ -76,6 +79,8 @@ TEST_F(MboxLineScan, EveryModeAndCutGivesTheLineByLineOutput)
             ASSERT_EQ(writer_.SetSetting(mode.c_str()), 1);
             ASSERT_EQ(writer_.StartConvert(destination.c_str()), 1);
             ASSERT_EQ(writer_.NewFolder("Inbox"), 1);
+            // Twice: nothing of a message's last line carries over into the next message.
+            ASSERT_TRUE(writer_test::PassMessage(writer_, MessageKindMail, writer_test::CutAt(text, cuts)));
             ASSERT_TRUE(writer_test::PassMessage(writer_, MessageKindMail, writer_test::CutAt(text, cuts)));
             ASSERT_EQ(writer_.FinishFolder(), 1);
             ASSERT_EQ(writer_.FinishConvert(), 1);
@@ -84,7 +89,8 @@ TEST_F(MboxLineScan, EveryModeAndCutGivesTheLineByLineOutput)
             size_t from_line_end = output.find("\r\n");
             ASSERT_NE(from_line_end, std::string::npos);
             EXPECT_EQ(output.compare(0, 19, "From a@example.org "), 0);
-            EXPECT_TRUE(output.substr(from_line_end + 2) == header + QuotedBody(mode, body) + "\r\n");
+            std::string message = header + QuotedBody(mode, body) + "\r\n";
+            EXPECT_TRUE(output.substr(from_line_end + 2) == message + output.substr(0, from_line_end + 2) + message);
         }
     }
 }

@@ -5,7 +5,11 @@
 //                               [--remove-store]
 //
 // The store (about 1 GiB by default) is written once into DIR/store and kept for the next run, unless
-// --remove-store is given; every conversion's output is removed as soon as it has been timed.
+// --remove-store is given; the outputs of the runs are kept until all have been timed, then removed.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +34,7 @@ namespace fs = std::filesystem;
 
 struct Options {
     uint64_t size_mb = 1024;
-    int runs = 3;
+    int runs = 5;
     std::string dir;
     std::string dovan;
     std::vector<std::string> formats = {"mbox", "eml", "eml-subject", "bmf"};
@@ -46,6 +50,7 @@ struct Case {
 
 struct Timing {
     bool ok = true;
+    int runs = 0;           // timed so far
     double seconds = 0;     // the best run
     double cpu_seconds = 0; // of that run
     uint64_t peak_kib = 0;  // the largest of all runs
@@ -153,12 +158,15 @@ void WarmCache(const std::vector<std::string>& files)
     }
 }
 
-bool DropCleanCaches()
+// Touches `bytes` of fresh memory and gives it back. A virtual machine may hand the memory its system frees
+// back to the host, and the first touch of such a page then costs more than the work being timed; right after
+// this, the pages a run takes for its output are ready, as they are on a machine of its own.
+void ReadyMemory(uint64_t bytes)
 {
-    std::ofstream control("/proc/sys/vm/drop_caches");
-    control << "1\n";
-    control.close();
-    return static_cast<bool>(control);
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return;
+    for (uint64_t at = 0; at < bytes; at += 4096) static_cast<volatile char*>(block)[at] = 1;
+    munmap(block, bytes);
 }
 
 // The count in dovan's closing line "N message(s) were converted.", or -1.
@@ -174,60 +182,62 @@ long long ConvertedCount(const std::string& log_path)
     return count;
 }
 
-// Outputs of many files are kept until the end: on a file system without a journal, ext4 passes over inodes
-// freed within the last minutes, one by one, when it creates files, so deleting 20,000 messages between runs
-// would slow the next runs' file creation severalfold and time the file system instead of the conversion.
-bool KeepsOutputUntilTheEnd(const Case& one) { return one.format == "eml" || one.format == "bmf"; }
-
-Timing TimeCase(const Case& one, const Options& options, const std::string& store_dir,
-                const std::vector<std::string>& files, uint32_t expected_messages, int& spent)
+// Every output is kept until the end: on a file system without a journal, ext4 passes over inodes freed within
+// the last minutes, one by one, when it creates files, so deleting 20,000 messages between runs would slow the
+// next runs' file creation severalfold and time the file system instead of the conversion. For the same
+// reason the outputs' folder is marked as the top of a hierarchy (where the file system knows the mark): each
+// run's folder then goes to a part of the disk of its own, away from the files an earlier benchmark deleted.
+void PrepareOutputsFolder(const std::string& path)
 {
-    Timing timing;
-    std::string out_dir = options.dir + "/output";
-    std::string log = options.dir + "/dovan.log";
-    for (int run = 0; run < options.runs; ++run) {
-        std::error_code error;
-        fs::remove_all(out_dir, error);
-        fs::create_directories(out_dir, error);
-        sync();  // every case starts without the previous one's writes pending
-        // Outputs kept until the end would otherwise crowd the page cache, so that each run met memory in
-        // another state: where the system lets us (as root), clean cached pages are dropped and the store
-        // read in again.
-        if (DropCleanCaches()) WarmCache(files);
-
-        bench::CommandResult result;
-        if (one.format.empty()) {
-            std::vector<std::string> argv = {"cat"};
-            argv.insert(argv.end(), files.begin(), files.end());
-            result = bench::RunTimed(argv, out_dir + "/baseline");
-        } else {
-            std::vector<std::string> argv = {options.dovan, "convert", "--format", one.format, "--on-error",
-                                             "abort"};
-            if (!one.setting.empty()) argv.insert(argv.end(), {"--setting", one.setting});
-            argv.push_back(store_dir);
-            argv.push_back(fs::absolute(out_dir).string());
-            result = bench::RunTimed(argv, log);
-        }
-        long long converted = one.format.empty() ? expected_messages : ConvertedCount(log);
-        if (!result.started || result.exit_status != 0 || converted != expected_messages) {
-            std::fprintf(stderr, "%s: run failed (exit status %d, %lld of %u messages converted; see %s)\n",
-                         one.name.c_str(), result.exit_status, converted, expected_messages, log.c_str());
-            timing.ok = false;
-            break;
-        }
-        if (run == 0 || result.seconds < timing.seconds) {
-            timing.seconds = result.seconds;
-            timing.cpu_seconds = result.cpu_seconds;
-        }
-        timing.peak_kib = std::max(timing.peak_kib, result.peak_kib);
-        if (KeepsOutputUntilTheEnd(one)) {
-            fs::create_directories(options.dir + "/spent", error);
-            fs::rename(out_dir, options.dir + "/spent/" + std::to_string(++spent), error);
-        }
-    }
     std::error_code error;
-    fs::remove_all(out_dir, error);
-    return timing;
+    fs::create_directories(path, error);
+    int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folder < 0) return;
+    int flags = 0;
+    if (ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags |= FS_TOPDIR_FL;
+        ioctl(folder, FS_IOC_SETFLAGS, &flags);
+    }
+    close(folder);
+}
+
+// One run of one case, into a new folder `out_dir`. False when the run failed (said on stderr).
+bool TimeOnce(const Case& one, const Options& options, const std::string& store_dir,
+              const std::vector<std::string>& files, uint32_t expected_messages, uint64_t expected_bytes,
+              const std::string& out_dir, Timing& timing)
+{
+    std::string log = options.dir + "/dovan.log";
+    std::error_code error;
+    fs::create_directories(out_dir, error);
+    sync();  // every case starts without the previous one's writes pending
+    WarmCache(files);
+    ReadyMemory(expected_bytes + expected_bytes / 4);
+
+    bench::CommandResult result;
+    if (one.format.empty()) {
+        std::vector<std::string> argv = {"cat"};
+        argv.insert(argv.end(), files.begin(), files.end());
+        result = bench::RunTimed(argv, out_dir + "/baseline");
+    } else {
+        std::vector<std::string> argv = {options.dovan, "convert", "--format", one.format, "--on-error", "abort"};
+        if (!one.setting.empty()) argv.insert(argv.end(), {"--setting", one.setting});
+        argv.push_back(store_dir);
+        argv.push_back(fs::absolute(out_dir).string());
+        result = bench::RunTimed(argv, log);
+    }
+    long long converted = one.format.empty() ? expected_messages : ConvertedCount(log);
+    if (!result.started || result.exit_status != 0 || converted != expected_messages) {
+        std::fprintf(stderr, "%s: run failed (exit status %d, %lld of %u messages converted; see %s)\n",
+                     one.name.c_str(), result.exit_status, converted, expected_messages, log.c_str());
+        return false;
+    }
+    if (timing.runs == 0 || result.seconds < timing.seconds) {
+        timing.seconds = result.seconds;
+        timing.cpu_seconds = result.cpu_seconds;
+    }
+    ++timing.runs;
+    timing.peak_kib = std::max(timing.peak_kib, result.peak_kib);
+    return true;
 }
 
 // The goals: mbox and bmf within 1.5 times the baseline, eml at 20,000 messages a second, and every
@@ -267,8 +277,7 @@ int main(int argc, char** argv)
     fs::remove_all(options.dir + "/spent", error);  // left by a run that was interrupted
     uint64_t target = options.size_mb << 20;
     // Room for the store (unless it is there already) and for every output kept until the end, with a margin.
-    uint64_t kept = 1;
-    for (const Case& one : cases) kept += KeepsOutputUntilTheEnd(one) ? uint64_t(options.runs) : 0;
+    uint64_t kept = 1 + cases.size() * uint64_t(options.runs);
     uint64_t needed = target / 4 * 5 * kept + (fs::exists(options.dir + "/store.stamp") ? 0 : target);
     if (FreeBytes(options.dir) < needed) {
         std::fprintf(stderr, "not enough free space in %s: %" PRIu64 " MB needed\n", options.dir.c_str(),
@@ -287,9 +296,8 @@ int main(int argc, char** argv)
     double mib = double(store.bytes) / (1 << 20);
     std::printf("Store: %u folders, %u messages, %.1f MiB in %s\n", store.folders, store.messages, mib,
                 store_dir.c_str());
-    std::printf("Best of %d run(s) each, warm cache; peak memory of the process.\n\n", options.runs);
-    std::printf("%-16s %9s %9s %9s %10s %11s %10s  %s\n", "case", "seconds", "cpu s", "MiB/s", "messages/s",
-                "x baseline", "peak MiB", "goal");
+    std::printf("Best of %d run(s) each, the cases taking turns, warm cache; peak memory of the process.\n",
+                options.runs);
     std::fflush(stdout);
 
     std::string cleanup_mark = options.dir + "/last-cleanup";
@@ -297,14 +305,33 @@ int main(int argc, char** argv)
         auto age = fs::file_time_type::clock::now() - fs::last_write_time(cleanup_mark, error);
         if (!error && age < std::chrono::minutes(5))
             std::printf("Note: the last benchmark deleted its outputs less than 5 minutes ago; creating many files\n"
-                        "may be slow until then (see README).\n\n");
+                        "may be slow until then (see README).\n");
     }
+
+    // Round after round of every case, so that a machine whose speed drifts (other work, memory handed back to
+    // a virtual machine's host) weighs on every case alike.
+    std::vector<Timing> timings(cases.size());
+    PrepareOutputsFolder(options.dir + "/spent");
+    int spent = 0;
+    for (int round = 0; round < options.runs; ++round) {
+        std::fprintf(stderr, "round %d of %d ...\n", round + 1, options.runs);
+        for (size_t i = 0; i < cases.size(); ++i) {
+            if (!timings[i].ok) continue;
+            std::string out_dir = options.dir + "/spent/" + std::to_string(++spent);
+            timings[i].ok =
+                TimeOnce(cases[i], options, store_dir, files, store.messages, store.bytes, out_dir, timings[i]);
+        }
+    }
+
+    std::printf("\n%-16s %9s %9s %9s %10s %11s %10s  %s\n", "case", "seconds", "cpu s", "MiB/s", "messages/s",
+                "x baseline", "peak MiB", "goal");
+    std::fflush(stdout);
 
     bool all_ok = true;
     double baseline = 0;
-    int spent = 0;
-    for (const Case& one : cases) {
-        Timing timing = TimeCase(one, options, store_dir, files, store.messages, spent);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& one = cases[i];
+        const Timing& timing = timings[i];
         if (!timing.ok) {
             all_ok = false;
             continue;
