@@ -58,15 +58,6 @@ bool WriteBodyLine(MboxWriter& writer, const char* line, size_t length)
     return WriteOutput(writer.output, line, length);
 }
 
-// Where the piece's last line begins: after its last LF, or `at` when it has none. Lines are short, so the
-// search from the end is brief.
-const char* AfterLastLineFeed(const char* at, const char* end)
-{
-    for (const char* p = end; p > at; --p)
-        if (p[-1] == '\n') return p;
-    return at;
-}
-
 // Only lines that begin with one of these can need a ">": most body lines are passed without a closer look.
 inline bool MayNeedQuote(char first) { return first == 'F' || first == 'f' || first == '>'; }
 
@@ -103,7 +94,7 @@ bool AppendLines(const char* data, size_t length)
             const char* candidate = FindQuoteCandidate(g_quoting_mode, at, end);
             if (!candidate) {
                 // So the piece's last line, if it goes on in the next piece, needs no ">" either.
-                writer.passing_line = AfterLastLineFeed(at, end) != end;
+                writer.passing_line = end[-1] != '\n';
                 break;
             }
             at = candidate;

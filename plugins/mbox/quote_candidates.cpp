@@ -31,23 +31,28 @@ const char* ScanLineByLine(uint32_t mode, const char* at, const char* end)
 
 #if defined(__SSE2__)
 // Sixteen bytes at a time: the positions holding an LF whose next byte is a candidate.
-const char* ScanWide(uint32_t mode, const char* at, const char* end)
+template <bool kAnyCase>
+const char* ScanWide(const char* at, const char* end)
 {
     const __m128i line_feed = _mm_set1_epi8('\n');
     const __m128i upper_f = _mm_set1_epi8('F');
-    const __m128i lower_f = _mm_set1_epi8(mode == kIgnoreCase ? 'f' : 'F');
-    const __m128i quote = _mm_set1_epi8(mode == kIgnoreCase ? '>' : 'F');
+    const __m128i lower_f = _mm_set1_epi8('f');
+    const __m128i quote = _mm_set1_epi8('>');
     // Each step reads the 16 bytes at `at` and the 16 after `at + 1`, so it needs 17 bytes.
     while (end - at >= 17) {
         __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
         __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
-        __m128i candidate = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(after, upper_f), _mm_cmpeq_epi8(after, lower_f)),
-                                         _mm_cmpeq_epi8(after, quote));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, line_feed), candidate)));
+        __m128i candidate = _mm_cmpeq_epi8(after, upper_f);
+        if (kAnyCase) {
+            __m128i other = _mm_or_si128(_mm_cmpeq_epi8(after, lower_f), _mm_cmpeq_epi8(after, quote));
+            candidate = _mm_or_si128(candidate, other);
+        }
+        __m128i found = _mm_and_si128(_mm_cmpeq_epi8(here, line_feed), candidate);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
         if (mask != 0) return at + __builtin_ctz(mask) + 1;
         at += 16;
     }
-    return ScanLineByLine(mode, at, end);
+    return ScanLineByLine(kAnyCase ? kIgnoreCase : kFromQuoting, at, end);
 }
 #endif
 
@@ -58,7 +63,7 @@ const char* FindQuoteCandidate(uint32_t mode, const char* from, const char* end)
     if (mode == kPassThrough || from >= end) return nullptr;
     if (IsCandidate(mode, *from)) return from;
 #if defined(__SSE2__)
-    return ScanWide(mode, from, end);
+    return mode == kIgnoreCase ? ScanWide<true>(from, end) : ScanWide<false>(from, end);
 #else
     return ScanLineByLine(mode, from, end);
 #endif
