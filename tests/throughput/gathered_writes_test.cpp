@@ -3,8 +3,6 @@
 // at once leaves and reports: the file holds the same bytes, the output cut at the limit; a message counts
 // exactly when all of it fits; its failure is reported no earlier than a plain writer would report it, and
 // no later than its FinishMessage; and a retry once the disk has room writes the message in full.
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/plugins/common/file_size_limit.h"
 #include "tests/plugins/common/writer_harness.h"
 
 namespace {
@@ -61,32 +60,7 @@ std::vector<Message> MakeMessages(uint32_t seed)
     return messages;
 }
 
-// Lets writes past `bytes` fail with EFBIG instead of stopping the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        saved_handler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { Lift(); }
-    void Lift()
-    {
-        if (!active_) return;
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, saved_handler_);
-        active_ = false;
-    }
-    bool active() const { return active_; }
-
-private:
-    rlimit saved_{};
-    void (*saved_handler_)(int) = nullptr;
-    bool active_ = false;
-};
+using writer_test::FileSizeLimit;
 
 // What the host saw of one message.
 struct MessageResult {

@@ -1,13 +1,12 @@
 // Dovanmbox's failures: each returns 0 with a last-error code that names the cause, and what was written
 // before stays as it was.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 
+#include "tests/plugins/common/file_size_limit.h"
 #include "tests/plugins/mbox/mbox_test_support.h"
 
 namespace mbox_test {
@@ -94,32 +93,7 @@ TEST_F(MboxFailure, FullDestinationFailsEveryWrite)
     EXPECT_EQ(writer_.FinishConvert(), 1);
 }
 
-// Lets writes past `bytes` fail with EFBIG instead of stopping the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        saved_handler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { Lift(); }
-    void Lift()
-    {
-        if (!active_) return;
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, saved_handler_);
-        active_ = false;
-    }
-    bool active() const { return active_; }
-
-private:
-    rlimit saved_{};
-    void (*saved_handler_)(int) = nullptr;
-    bool active_ = false;
-};
+using writer_test::FileSizeLimit;
 
 TEST_F(MboxFailure, FailedMessageIsDroppedAndRetriedInFull)
 {
