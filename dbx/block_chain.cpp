@@ -10,16 +10,6 @@ using namespace layout;
 
 namespace {
 
-// A chain's first walk for a listed record is charged to the file; a later walk for the same record is a retry.
-bool IsFirstAttempt(const DbxFile& dbx)
-{
-    auto looked_up = dbx.lookups.find(dbx.last_lookup);
-    if (looked_up == dbx.lookups.end()) return true;
-    auto listed = dbx.listings.find(dbx.last_lookup);
-    uint32_t listings = listed == dbx.listings.end() ? 1 : std::max<uint32_t>(listed->second, 1);
-    return looked_up->second <= listings;
-}
-
 // Notes a block of the chain; false when the chain has visited it before.
 bool FirstVisit(BlockChain& chain, uint32_t offset)
 {
@@ -46,7 +36,7 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
     uint32_t offset = chain.next;
     if (offset == 0) return false;
     chain.next = 0;
-    if (chain.blocks_visited == 0) chain.charged = IsFirstAttempt(dbx);
+    if (chain.blocks_visited == 0) chain.charged = dbx.last_lookup_charged;
     if (offset >= dbx.file_size || !FirstVisit(chain, offset)) {
         dbx.damaged = true;
         return false;

@@ -2,6 +2,7 @@
 // guarantees on damaged files.
 #include "dbx/dbx_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "dbx/layout.h"
@@ -33,6 +34,19 @@ void Fill(DbxFile& dbx, DbxFile::Window& window, uint64_t offset, uint32_t size)
     if (!platform::ReadAt(dbx.file, start, window.bytes.data(), size, &got)) got = 0;
     window.bytes.resize(got);
     window.start = start;
+}
+
+// Notes a lookup of a record; the chain walked for it is charged to the file when this is the first attempt at
+// each of the record's listings (a record the index did not list counts as listed once).
+void CountLookup(DbxFile& dbx, uint32_t record)
+{
+    auto before = [](const DbxFile::RecordCounts& counts, uint32_t value) { return counts.record < value; };
+    auto place = std::lower_bound(dbx.listed.begin(), dbx.listed.end(), record, before);
+    if (place != dbx.listed.end() && place->record == record) {
+        dbx.last_lookup_charged = ++place->lookups <= place->listings;
+        return;
+    }
+    dbx.last_lookup_charged = ++dbx.unlisted_lookups[record] <= 1;
 }
 
 }  // namespace
@@ -102,8 +116,7 @@ bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
 MessageData LocateMessageData(DbxFile& dbx, uint32_t record_offset)
 {
     MessageData result;
-    dbx.last_lookup = record_offset;
-    ++dbx.lookups[record_offset];
+    CountLookup(dbx, record_offset);
     if (record_offset == 0) {
         // Offset 0 is the file header: an index entry that names it is damaged.
         dbx.damaged = true;

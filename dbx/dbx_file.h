@@ -42,10 +42,18 @@ struct DbxFile {
     // What bounds the work of a damaged file. In a sound file the blocks of all messages are distinct, so the
     // chains walked for the first attempt at each listed record add up to no more than the file's size;
     // further attempts at a record (the user's retries) are not charged.
-    std::unordered_map<uint32_t, uint32_t> listings;  // record -> how often the index walk listed it
-    std::unordered_map<uint32_t, uint32_t> lookups;   // record -> how often LocateMessageData was asked for it
-    uint32_t last_lookup = 0;                         // the record of the latest LocateMessageData
-    uint64_t charged_chain_bytes = 0;                 // heads and texts of the charged chains so far
+    // Per record the index walk listed, in record order: how often it was listed and how often LocateMessageData
+    // was asked for it (a sorted list: one lookup per message must cost next to nothing). Records the index did
+    // not list are counted apart.
+    struct RecordCounts {
+        uint32_t record;
+        uint32_t listings;
+        uint32_t lookups;
+    };
+    std::vector<RecordCounts> listed;
+    std::unordered_map<uint32_t, uint32_t> unlisted_lookups;
+    bool last_lookup_charged = true;   // the latest LocateMessageData was a first attempt at its record
+    uint64_t charged_chain_bytes = 0;  // heads and texts of the charged chains so far
 };
 
 // Sets up a reader over an open file (takes its size). False when the size cannot be taken.
@@ -66,7 +74,7 @@ const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count);
 
 // The message list: record offsets from the in-order walk of the index tree. Called only after the header's
 // message count was found non-zero. A record that the index lists twice stays listed twice (and marks the file
-// damaged: a sound index lists each message once).
+// damaged: a sound index lists each message once). Counts the lookups of records afresh.
 std::vector<uint32_t> CollectMessageRecords(DbxFile& dbx);
 
 // Values of MessageKind (plugin_api): 1 mail, 2 news.

@@ -1,4 +1,6 @@
 // The in-order walk of the message index tree, with an explicit stack: the file decides the depth.
+#include <algorithm>
+
 #include "dbx/dbx_file.h"
 #include "dbx/layout.h"
 
@@ -63,8 +65,6 @@ struct IndexWalk {
         uint32_t child = ReadDword(dbx, entry + kEntryChild);
         uint32_t child_count = ReadDword(dbx, entry + kEntryChildCount);
         records.push_back(record);
-        // A sound index lists each message once; a repeat is kept, as listed, but marks the file.
-        if (++dbx.listings[record] > 1) dbx.damaged = true;
         if (child_count != 0) Enter(child);  // may move the stack, so `frame` is not used after this
     }
 
@@ -83,12 +83,31 @@ struct IndexWalk {
     }
 };
 
+// Counts how often each record is listed. A sound index lists each message once; a repeat is kept, as listed,
+// but marks the file.
+void CountListings(DbxFile& dbx, const std::vector<uint32_t>& records)
+{
+    std::vector<uint32_t> sorted = records;
+    std::sort(sorted.begin(), sorted.end());
+    dbx.listed.clear();
+    dbx.unlisted_lookups.clear();
+    for (uint32_t record : sorted) {
+        if (!dbx.listed.empty() && dbx.listed.back().record == record) {
+            ++dbx.listed.back().listings;
+            dbx.damaged = true;
+        } else {
+            dbx.listed.push_back({record, 1, 0});
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<uint32_t> CollectMessageRecords(DbxFile& dbx)
 {
-    dbx.listings.clear();
-    return IndexWalk{dbx, {}, {}, {}, 0}.Run();
+    std::vector<uint32_t> records = IndexWalk{dbx, {}, {}, {}, 0}.Run();
+    CountListings(dbx, records);
+    return records;
 }
 
 }  // namespace dbx

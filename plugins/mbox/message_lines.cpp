@@ -82,21 +82,16 @@ bool AppendLines(const char* data, size_t length)
 
     while (at < end) {
         if (writer.line.length == 0 && !writer.in_header) {
-            if (writer.passing_line) {
-                // The rest of a line that needs no ">" goes out as it comes.
-                const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));
-                if (!found) break;
-                writer.passing_line = false;
-                at = static_cast<const char*>(found) + 1;
-                continue;
-            }
-            // The body lines before the next one that could need a ">" are left for write_unwritten.
-            const char* candidate = FindQuoteCandidate(g_quoting_mode, at, end);
+            // The body lines before the next one that could need a ">" are left for write_unwritten; the rest
+            // of a line that needs none goes out as it comes.
+            const char* candidate = writer.passing_line ? FindLaterQuoteCandidate(g_quoting_mode, at, end)
+                                                        : FindQuoteCandidate(g_quoting_mode, at, end);
             if (!candidate) {
                 // So the piece's last line, if it goes on in the next piece, needs no ">" either.
                 writer.passing_line = end[-1] != '\n';
                 break;
             }
+            writer.passing_line = false;
             at = candidate;
         }
         const void* found = std::memchr(at, '\n', static_cast<size_t>(end - at));

@@ -11,4 +11,16 @@ namespace mbox {
 // line start. nullptr when there is none (always under PassThrough).
 const char* FindQuoteCandidate(uint32_t mode, const char* from, const char* end);
 
+// The same for a `from` inside a line: only the starts of the lines after it count.
+const char* FindLaterQuoteCandidate(uint32_t mode, const char* from, const char* end);
+
+// How many bytes a scan looks at in one step. The widest this processor offers is used; the others are kept
+// for processors without it and for the tests, which compare them all.
+enum class ScanWidth { OneLine, Bytes16, Bytes32 };
+
+bool ScanWidthAvailable(ScanWidth width);
+
+// FindLaterQuoteCandidate with a given width, which must be available.
+const char* FindLaterQuoteCandidateWith(ScanWidth width, uint32_t mode, const char* from, const char* end);
+
 }  // namespace mbox

@@ -1,10 +1,14 @@
-// The mbox writer's parts on their own: the sender of a header line and the run's date text.
+// The mbox writer's parts on their own: the sender of a header line, the run's date text and the scans for
+// lines that could need a ">".
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "plugins/mbox/from_line.h"
+#include "plugins/mbox/quote_candidates.h"
 #include "plugins/mbox/sender.h"
+#include "plugins/mbox/setting.h"
 
 namespace {
 
@@ -95,4 +99,39 @@ TEST(MboxDateText, DateHasFixedFieldsAndNames)
     EXPECT_STREQ(text, " ??? ??? 31 23:59:59 12345\r\n");
 }
 
+// Every scan width finds the first LF-led candidate of any run, wherever it starts and ends relative to the
+// strides: texts thick and thin with line ends and candidates, cut at every length up to a few strides.
+TEST(MboxQuoteCandidates, EveryWidthFindsTheFirstCandidate)
+{
+    const mbox::ScanWidth widths[] = {mbox::ScanWidth::OneLine, mbox::ScanWidth::Bytes16, mbox::ScanWidth::Bytes32};
+    const uint32_t modes[] = {mbox::kFromQuoting, mbox::kIgnoreCase};
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 300; ++round) {
+        const char alphabet[] = "\nFf>ax \r";
+        unsigned thickness = 2 + random() % 60;  // one byte in about `thickness` is special
+        std::string text(300, 'a');
+        for (char& c : text)
+            if (random() % thickness == 0) c = alphabet[random() % (sizeof alphabet - 1)];
+        size_t from = random() % 40;
+        for (size_t end = from; end <= text.size(); ++end) {
+            for (uint32_t mode : modes) {
+                const char* expected = nullptr;
+                for (size_t p = from; p + 1 < end && !expected; ++p) {
+                    char next = text[p + 1];
+                    bool candidate = next == 'F' || (mode == mbox::kIgnoreCase && (next == 'f' || next == '>'));
+                    if (text[p] == '\n' && candidate) expected = text.data() + p + 1;
+                }
+                for (mbox::ScanWidth width : widths) {
+                    if (!mbox::ScanWidthAvailable(width)) continue;
+                    const char* found =
+                        mbox::FindLaterQuoteCandidateWith(width, mode, text.data() + from, text.data() + end);
+                    ASSERT_EQ(found, expected) << "width " << static_cast<int>(width) << " mode " << mode
+                                               << " run [" << from << ", " << end << ")";
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
+
