@@ -3,12 +3,16 @@
 
 #include "dbx/dbx_file.h"
 #include "dbx/layout.h"
+#include "dbx/little_endian.h"
 
 namespace dbx {
 
 using namespace layout;
 
 namespace {
+
+// Blocks in the chain of a message of ordinary size (up to some 60 KB); longer chains grow the list.
+constexpr size_t kUsualChainBlocks = 128;
 
 // Notes a block of the chain; false when the chain has visited it before.
 bool FirstVisit(BlockChain& chain, uint32_t offset)
@@ -28,6 +32,7 @@ BlockChain StartBlockChain(uint32_t first_block)
 {
     BlockChain chain;
     chain.next = first_block;
+    chain.rising.reserve(kUsualChainBlocks);
     return chain;
 }
 
@@ -43,8 +48,18 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
     }
     ++chain.blocks_visited;
 
-    uint32_t text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
-    uint32_t next = ReadDword(dbx, uint64_t(offset) + kBlockNext);
+    uint32_t text_length;
+    uint32_t next;
+    // The head from the text window, which then holds the text after it too; field by field where the window
+    // cannot serve it (at the end of the file, or where a field would lie past the 32-bit range).
+    const unsigned char* head = offset <= kMaxOffset - kBlockText ? PeekText(dbx, offset, kBlockText) : nullptr;
+    if (head) {
+        text_length = LoadLe32(head + kBlockTextLength);
+        next = LoadLe32(head + kBlockNext);
+    } else {
+        text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
+        next = ReadDword(dbx, uint64_t(offset) + kBlockNext);
+    }
     uint64_t block_text = uint64_t(offset) + kBlockText;
     // Blocks of a sound file are distinct and each holds its head and its text, so neither one chain nor the
     // first walks of all chains together can hold more than the file. Text claimed past the end of the file

@@ -126,13 +126,13 @@ private:
 void RefreshPlan(FaultPlan& plan)
 {
     const char* value = std::getenv(kFaultPlanVariable);
-    std::string text = value ? value : "";
-    if (plan.read.load() && text == plan.text) return;
-    plan.text = text;
+    if (!value) value = "";
+    if (plan.read.load() && plan.text == value) return;  // compared in place: this runs once per file made
+    plan.text = value;
     plan.rules.clear();
     for (uint32_t& count : plan.calls) count = 0;
     std::string bad_rule;
-    if (!ParseFaultPlan(text.c_str(), plan.rules, bad_rule))
+    if (!ParseFaultPlan(value, plan.rules, bad_rule))
         std::fprintf(stderr, "%s: cannot read the rule \"%s\"\n", kFaultPlanVariable, bad_rule.c_str());
     plan.armed.store(!plan.rules.empty());
     plan.read.store(true);

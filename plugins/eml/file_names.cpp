@@ -30,14 +30,45 @@ const bool kFileNameSafe[128] = {
 
 const char* ExtensionFor(uint32_t kind) { return kind == 1 ? "eml" : "nws"; }
 
+namespace {
+
+// The decimal digits of number, at least min_digits of them (zeros in front), as "%0*u" gives them; returns
+// the end. Names are formed once per message, where printf would cost more than the name is worth.
+char* PutNumber(char* out, uint32_t number, int min_digits)
+{
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    for (int i = count; i < min_digits; ++i) *out++ = '0';
+    while (count > 0) *out++ = digits[--count];
+    return out;
+}
+
+char* PutText(char* out, const char* text)
+{
+    size_t length = std::strlen(text);
+    std::memcpy(out, text, length);
+    return out + length;
+}
+
+}  // namespace
+
 void FormMessageName(uint32_t rule, uint32_t number, uint32_t kind, char* out)
 {
-    if (rule == kSequence)
-        std::snprintf(out, kNameBufferSize, "%08u.%s", number, ExtensionFor(kind));
-    else if (rule == kSequenceNoExtension)
-        std::snprintf(out, kNameBufferSize, "%u", number);
-    else
-        std::snprintf(out, kNameBufferSize, "temp%u.eml", number);
+    if (rule == kSequence) {
+        out = PutNumber(out, number, 8);
+        *out++ = '.';
+        out = PutText(out, ExtensionFor(kind));
+    } else if (rule == kSequenceNoExtension) {
+        out = PutNumber(out, number, 1);
+    } else {
+        out = PutNumber(PutText(out, "temp"), number, 1);
+        out = PutText(out, ".eml");
+    }
+    *out = '\0';
 }
 
 void FormOtherWorkingName(uint32_t number, uint32_t attempt, char* out)

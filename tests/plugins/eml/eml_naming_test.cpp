@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "plugins/eml/file_names.h"
+#include "plugins/eml/setting.h"
 #include "tests/plugins/eml/eml_test_support.h"
 
 namespace eml_test {
@@ -66,6 +69,33 @@ TEST_F(EmlNamingTest, SubjectsBecomeSafeNames)
         EXPECT_EQ(DirectoryNames(Scratch(folder)), Names{cases[i].expected}) << "case " << i;
         EXPECT_EQ(ReadWholeFile(Scratch(folder + "/" + cases[i].expected)), text) << "case " << i;
         EXPECT_LE(cases[i].expected.size(), 255u);
+    }
+}
+
+// Numbered names at the edges of their widths: eight digits at least, more where the number needs them.
+TEST(EmlMessageNames, NumbersKeepTheirWidthToTheLargest)
+{
+    struct Case {
+        uint32_t rule;
+        uint32_t number;
+        uint32_t kind;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {eml::kSequence, 1, 1, "00000001.eml"},
+        {eml::kSequence, 0, 2, "00000000.nws"},
+        {eml::kSequence, 99999999, 1, "99999999.eml"},
+        {eml::kSequence, 100000000, 1, "100000000.eml"},
+        {eml::kSequence, 4294967295u, 1, "4294967295.eml"},
+        {eml::kSequenceNoExtension, 0, 1, "0"},
+        {eml::kSequenceNoExtension, 4294967295u, 2, "4294967295"},
+        {eml::kSubjectName, 10, 2, "temp10.eml"},
+    };
+    for (const Case& one : cases) {
+        char name[eml::kNameBufferSize];
+        std::memset(name, 'x', sizeof name);
+        eml::FormMessageName(one.rule, one.number, one.kind, name);
+        EXPECT_STREQ(name, one.expected);
     }
 }
 
