@@ -131,7 +131,7 @@ bool ScanWidthAvailable(ScanWidth width)
 const char* FindLaterQuoteCandidateWith(ScanWidth width, uint32_t mode, const char* from, const char* end)
 {
     if (mode == kPassThrough || from >= end) return nullptr;
-    bool any_case = mode == kIgnoreCase;
+    [[maybe_unused]] bool any_case = mode == kIgnoreCase;  // unused where no wide scan is compiled
     switch (width) {
 #if defined(DOVAN_SCAN_AVX2)
     case ScanWidth::Bytes32: return any_case ? Scan32<true>(from, end) : Scan32<false>(from, end);
