@@ -28,10 +28,10 @@ struct DbxFile {
     bool damaged = false;                           // set when the reader met a malformed structure
 
     // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
-    // last 4 KiB that a value was read from (index nodes and records lie close together), and the
-    // last 64 KiB of message text (a chain's blocks usually follow one another, and their heads are read from
-    // there too), or the last 1 MiB read ahead (below). Bytes outside them are read from the file again, and a read the windows cannot serve in full
-    // is made exactly as asked, so every result is what a read of the file at that moment gives.
+    // last 4 KiB that a value was read from (index nodes and records lie close together), and the last 64 KiB
+    // of message text (a chain's blocks usually follow one another, and their heads are read from there too) or
+    // the last 2 MiB read ahead (below). Bytes outside them are read from the file again, and a read the windows
+    // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
     struct Window {
         std::vector<unsigned char> bytes;
         uint64_t start = 0;

@@ -9,7 +9,7 @@ namespace dbx {
 
 inline constexpr uint32_t kValueWindowSize = 4096;
 inline constexpr uint32_t kTextWindowSize = 64 * 1024;
-inline constexpr uint32_t kReadAheadSize = 1024 * 1024;
+inline constexpr uint32_t kReadAheadSize = 2 * 1024 * 1024;
 
 bool Holds(const DbxFile::Window& window, uint64_t offset, uint32_t count);
 
