@@ -30,6 +30,22 @@ void CountLookup(DbxFile& dbx, uint32_t record)
     dbx.last_lookup_charged = ++dbx.unlisted_lookups[record] <= 1;
 }
 
+// The 4 bytes at offset from the value windows, the page read first where none holds them; null when that
+// page cannot hold them either.
+const unsigned char* ValueBytes(DbxFile& dbx, uint64_t offset)
+{
+    auto& values = dbx.values;
+    size_t found = 0;
+    while (found < values.size() && !Holds(values[found], offset, 4)) ++found;
+    if (found == values.size()) {
+        found = values.size() - 1;  // the least recently used makes room
+        Fill(dbx, values[found], offset, kValueWindowSize);
+        if (!Holds(values[found], offset, 4)) return nullptr;
+    }
+    std::rotate(values.begin(), values.begin() + found, values.begin() + found + 1);
+    return values[0].bytes.data() + (offset - values[0].start);
+}
+
 }  // namespace
 
 bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file)
@@ -49,20 +65,18 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
         return 0;
     }
     if (Holds(dbx.text, offset, 4)) return LoadLe32(dbx.text.bytes.data() + (offset - dbx.text.start));
-    if (!Holds(dbx.values, offset, 4)) {
-        Fill(dbx, dbx.values, offset, kValueWindowSize);
-        if (!Holds(dbx.values, offset, 4)) {
-            // A value that straddles the window's end, or one the window could not be read for, is read on its own.
-            unsigned char bytes[4];
-            uint32_t got = 0;
-            if (!platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
-                dbx.damaged = true;
-                return 0;
-            }
-            return LoadLe32(bytes);
+    const unsigned char* held = ValueBytes(dbx, offset);
+    if (!held) {
+        // A value that straddles a page's end, or one the page could not be read for, is read on its own.
+        unsigned char bytes[4];
+        uint32_t got = 0;
+        if (!platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
+            dbx.damaged = true;
+            return 0;
         }
+        return LoadLe32(bytes);
     }
-    return LoadLe32(dbx.values.bytes.data() + (offset - dbx.values.start));
+    return LoadLe32(held);
 }
 
 const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count)

@@ -9,6 +9,7 @@
 // file the results are exactly those of the plain walk.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
@@ -28,7 +29,8 @@ struct DbxFile {
     bool damaged = false;                           // set when the reader met a malformed structure
 
     // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
-    // last 4 KiB that a value was read from (index nodes and records lie close together), and the last 64 KiB
+    // last four 4 KiB pages that values were read from (index nodes and records lie close together, and a walk
+    // goes back and forth between a node and its children), and the last 64 KiB
     // of message text (a chain's blocks usually follow one another, and their heads are read from there too) or
     // the last 2 MiB read ahead (below). Bytes outside them are read from the file again, and a read the windows
     // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
@@ -36,7 +38,7 @@ struct DbxFile {
         std::vector<unsigned char> bytes;
         uint64_t start = 0;
     };
-    Window values;
+    std::array<Window, 4> values;  // the most recently used first
     Window text;
 
     // Text read ahead on a helper thread, once StartReadingAhead has started one: while the text window moves
