@@ -148,11 +148,8 @@ bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, ui
     bool go_on = true;
     bool piece_damaged = false;
     // A count of 0, or one that cannot be read, is an empty folder.
-    if (dbx::ReadDword(dbx, dbx::kHeaderMessageCount) != 0) {
-        dbx::StartReadingAhead(dbx);
+    if (dbx::ReadDword(dbx, dbx::kHeaderMessageCount) != 0)
         go_on = ConvertMessages(front_end, dbx, scope, total, piece_damaged);
-        dbx::StopReadingAhead(dbx);
-    }
     platform::CloseFile(file);
     if (dbx.damaged || piece_damaged) front_end.FolderDamaged(scope.folder_name);
     return go_on;
