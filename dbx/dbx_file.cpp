@@ -7,6 +7,7 @@
 
 #include "dbx/layout.h"
 #include "dbx/little_endian.h"
+#include "dbx/windows.h"
 
 namespace dbx {
 
@@ -14,27 +15,7 @@ using namespace layout;
 
 namespace {
 
-constexpr uint32_t kValueWindowSize = 4096;
-constexpr uint32_t kTextWindowSize = 64 * 1024;
-
 bool IsMessageData(uint32_t attribute) { return (attribute & 0xF) == kMessageDataId; }
-
-bool Holds(const DbxFile::Window& window, uint64_t offset, uint32_t count)
-{
-    return offset >= window.start && offset + count <= window.start + window.bytes.size();
-}
-
-// Reads `size` bytes from the page boundary at or below `offset` into the window; fewer at the end of the
-// file, none when the read fails.
-void Fill(DbxFile& dbx, DbxFile::Window& window, uint64_t offset, uint32_t size)
-{
-    uint64_t start = offset & ~uint64_t(kValueWindowSize - 1);
-    uint32_t got = 0;
-    window.bytes.resize(size);
-    if (!platform::ReadAt(dbx.file, start, window.bytes.data(), size, &got)) got = 0;
-    window.bytes.resize(got);
-    window.start = start;
-}
 
 // Notes a lookup of a record; the chain walked for it is charged to the file when this is the first attempt at
 // each of the record's listings (a record the index did not list counts as listed once).
@@ -69,6 +50,7 @@ const unsigned char* ValueBytes(DbxFile& dbx, uint64_t offset)
 
 bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file)
 {
+    StopReadingAhead(dbx);
     dbx = DbxFile{};
     dbx.file = file;
     return platform::FileSize(file, &dbx.file_size);
@@ -100,7 +82,7 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
 const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count)
 {
     if (offset > kMaxOffset || count > kTextWindowSize - kValueWindowSize) return nullptr;
-    if (!Holds(dbx.text, offset, count)) Fill(dbx, dbx.text, offset, kTextWindowSize);
+    if (!Holds(dbx.text, offset, count)) MoveTextWindow(dbx, offset, count);
     if (!Holds(dbx.text, offset, count) || dbx.text.bytes.empty()) return nullptr;
     return dbx.text.bytes.data() + (offset - dbx.text.start);
 }

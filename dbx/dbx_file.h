@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
@@ -30,15 +31,32 @@ struct DbxFile {
 
     // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
     // last four 4 KiB pages that values were read from (index nodes and records lie close together, and a walk
-    // goes back and forth between a node and its children), and the last 64 KiB of message text (a chain's blocks usually follow one another, and their heads are read from
-    // there too). Bytes outside them are read from the file again, and a read the windows cannot serve in full
-    // is made exactly as asked, so every result is what a read of the file at that moment gives.
+    // goes back and forth between a node and its children), and the last 64 KiB
+    // of message text (a chain's blocks usually follow one another, and their heads are read from there too) or
+    // the last 2 MiB read ahead (below). Bytes outside them are read from the file again, and a read the windows
+    // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
     struct Window {
         std::vector<unsigned char> bytes;
         uint64_t start = 0;
     };
     std::array<Window, 4> values;  // the most recently used first
     Window text;
+
+    // Text read ahead on a helper thread, once StartReadingAhead has started one: while the text window moves
+    // forward through the file, the text that follows it (from a window's length before its end, so that text
+    // straddling its end lies whole in it; 256 KiB at first, then twice as much each time, up to 2 MiB) is read
+    // while the window's text is converted, and the window then moves onto it. A window that jumps elsewhere is
+    // read in place, as without a helper, and so are the first few windows after it that move forward.
+    struct ReadAhead {
+        platform::BackgroundReader* helper = nullptr;
+        std::vector<unsigned char> bytes;  // the helper's while a read is in flight
+        uint64_t start = 0;
+        uint32_t asked = 0;  // bytes of the read in flight; 0 when none is
+        uint32_t size = 0;   // bytes of the read begun last
+        uint32_t forward_moves = 0;  // reads in place in a row that went on at or just past the window before
+        uint32_t forward_moves_needed = 4;  // before reading ahead: more while the helper falls behind
+    };
+    ReadAhead ahead;
 
     // What bounds the work of a damaged file. In a sound file the blocks of all messages are distinct, so the
     // chains walked for the first attempt at each listed record add up to no more than the file's size;
@@ -59,6 +77,14 @@ struct DbxFile {
 
 // Sets up a reader over an open file (takes its size). False when the size cannot be taken.
 bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file);
+
+// Reads text ahead on a helper thread from now on, for a file of `message_count` messages that are small on
+// average (otherwise, or where no thread can be started, nothing changes). Every result stays what a read of
+// the file gives, as of the moment its bytes were read.
+void StartReadingAhead(DbxFile& dbx, size_t message_count);
+
+// Waits for a read still in flight and ends the helper. Must come before the file is closed.
+void StopReadingAhead(DbxFile& dbx);
 
 // The 32-bit little-endian value at an absolute offset, or 0 when it cannot be read (which marks the file
 // damaged: everything the reader reads lies inside a sound file).

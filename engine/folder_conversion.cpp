@@ -93,6 +93,7 @@ void WaitWhilePaused()
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged)
 {
     std::vector<uint32_t> records = dbx::CollectMessageRecords(dbx);
+    dbx::StartReadingAhead(dbx, records.size());
     unsigned char piece[kPieceSize];
     MessageLoop loop{front_end, dbx, scope, piece, damaged};
 
@@ -148,8 +149,10 @@ bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, ui
     bool go_on = true;
     bool piece_damaged = false;
     // A count of 0, or one that cannot be read, is an empty folder.
-    if (dbx::ReadDword(dbx, dbx::kHeaderMessageCount) != 0)
+    if (dbx::ReadDword(dbx, dbx::kHeaderMessageCount) != 0) {
         go_on = ConvertMessages(front_end, dbx, scope, total, piece_damaged);
+        dbx::StopReadingAhead(dbx);  // the helper ConvertMessages may have started is done before the close
+    }
     platform::CloseFile(file);
     if (dbx.damaged || piece_damaged) front_end.FolderDamaged(scope.folder_name);
     return go_on;

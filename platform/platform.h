@@ -143,6 +143,27 @@ bool StartDetachedThread(void (*routine)(void*), void* argument);
 
 void SleepMilliseconds(uint32_t milliseconds);
 
+// A helper thread that makes one positioned read at a time while its owner goes on: the owner reads ahead
+// without waiting for the system to copy the bytes.
+struct BackgroundReader;
+
+// Null (with the reason) when no helper thread can be started; the owner then reads in place.
+BackgroundReader* StartBackgroundReader();
+
+// Hands the helper a read as ReadAt makes it. The buffer belongs to the helper until FinishBackgroundRead,
+// which must come before the next read is begun and before the file is closed.
+void BeginBackgroundRead(BackgroundReader* reader, FileHandle file, uint64_t offset, void* buffer, uint32_t count);
+
+// True when no read is under way: FinishBackgroundRead would not wait.
+bool BackgroundReadFinished(BackgroundReader* reader);
+
+// Waits for the read begun last; its result as ReadAt gives it. The reason of a failure stays with the helper:
+// an owner that needs it reads again in place.
+bool FinishBackgroundRead(BackgroundReader* reader, uint32_t* got);
+
+// Ends the helper thread (after a read still in flight) and frees it.
+void StopBackgroundReader(BackgroundReader* reader);
+
 struct LocalTime {
     int year = 0;         // four digits
     int month = 0;        // 1 to 12

@@ -1,0 +1,122 @@
+// How the reader's windows are filled, and how the text window is read ahead on a helper thread.
+#include "dbx/windows.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace dbx {
+namespace {
+
+// Waits for the read in flight; true when it read what it was asked for or up to the end of the file.
+bool FinishReadAhead(DbxFile::ReadAhead& ahead)
+{
+    uint32_t got = 0;
+    bool read = platform::FinishBackgroundRead(ahead.helper, &got);
+    ahead.asked = 0;
+    ahead.bytes.resize(read ? got : 0);
+    return read;
+}
+
+bool AskedAhead(const DbxFile::ReadAhead& ahead, uint64_t offset, uint32_t count)
+{
+    return ahead.asked != 0 && offset >= ahead.start && offset + count <= ahead.start + ahead.asked;
+}
+
+// Takes the text read ahead as the new text window when it holds the asked bytes. Never waits for the helper:
+// while its read is still under way, reading in place is quicker than waiting for all of it.
+bool TakeReadAhead(DbxFile& dbx, uint64_t offset, uint32_t count)
+{
+    DbxFile::ReadAhead& ahead = dbx.ahead;
+    if (!AskedAhead(ahead, offset, count) || !platform::BackgroundReadFinished(ahead.helper)) return false;
+    if (!FinishReadAhead(ahead)) return false;  // the read in place gives the reason
+    std::swap(dbx.text.bytes, ahead.bytes);
+    dbx.text.start = ahead.start;
+    return Holds(dbx.text, offset, count);
+}
+
+// Begins reading the text that follows the text window, from a window's length before its end: a piece or
+// block head of up to a window that straddles the end then lies whole in what is read. The first read after
+// the window began moving forward is short, and each one the window moves onto reads twice as much, up to
+// kReadAheadSize: a store whose messages lie in no order costs little reading in vain, one read through from
+// end to end soon goes in large reads.
+void ReadOnAhead(DbxFile& dbx, bool window_moved_onto_the_last)
+{
+    DbxFile::ReadAhead& ahead = dbx.ahead;
+    if (!ahead.helper) return;
+    if (ahead.asked != 0) {
+        // Read for a place the window did not go to: never waited for, the helper is needed again only after.
+        // Reading ahead read in vain here, so it waits for a longer run of text read through in place next time.
+        ahead.forward_moves_needed = std::min(2 * ahead.forward_moves_needed, kMostForwardMovesBeforeReadingAhead);
+        if (!platform::BackgroundReadFinished(ahead.helper)) return;
+        FinishReadAhead(ahead);
+    }
+    uint64_t end = dbx.text.start + dbx.text.bytes.size();
+    if (dbx.text.bytes.size() < kTextWindowSize || end >= dbx.file_size) return;  // the file ends in the window
+    ahead.size = window_moved_onto_the_last ? std::min(2 * ahead.size, kReadAheadSize) : kFirstReadAheadSize;
+    ahead.start = end - kTextWindowSize;
+    ahead.asked = ahead.size;
+    ahead.bytes.resize(ahead.size);
+    platform::BeginBackgroundRead(ahead.helper, dbx.file, ahead.start, ahead.bytes.data(), ahead.size);
+}
+
+}  // namespace
+
+bool Holds(const DbxFile::Window& window, uint64_t offset, uint32_t count)
+{
+    return offset >= window.start && offset + count <= window.start + window.bytes.size();
+}
+
+void Fill(DbxFile& dbx, DbxFile::Window& window, uint64_t offset, uint32_t size)
+{
+    uint64_t start = offset & ~uint64_t(kValueWindowSize - 1);
+    uint32_t got = 0;
+    window.bytes.resize(size);
+    if (!platform::ReadAt(dbx.file, start, window.bytes.data(), size, &got)) got = 0;
+    window.bytes.resize(got);
+    window.start = start;
+}
+
+void MoveTextWindow(DbxFile& dbx, uint64_t offset, uint32_t count)
+{
+    uint64_t old_start = dbx.text.start;
+    uint64_t old_end = old_start + dbx.text.bytes.size();
+    DbxFile::ReadAhead& ahead = dbx.ahead;
+    if (TakeReadAhead(dbx, offset, count)) {
+        ahead.forward_moves_needed = std::max(ahead.forward_moves_needed / 2, kForwardMovesBeforeReadingAhead);
+        ReadOnAhead(dbx, true);
+        return;
+    }
+    // The helper is slower than the conversion here: it only competes with it. It is asked again only after a
+    // longer run of text read through in place.
+    if (AskedAhead(ahead, offset, count))
+        ahead.forward_moves_needed = std::min(2 * ahead.forward_moves_needed, kMostForwardMovesBeforeReadingAhead);
+    Fill(dbx, dbx.text, offset, kTextWindowSize);
+    // Text that has gone on at or just past the old window several times in a row is being read through: read
+    // on ahead of it. After a jump, or within a message that a few windows hold, reading ahead would mostly read
+    // in vain, and the copies the helper makes then only compete with the conversion's own.
+    bool forward = !dbx.text.bytes.empty() && offset >= old_start && offset < old_end + kTextWindowSize;
+    ahead.forward_moves = forward ? ahead.forward_moves + 1 : 0;
+    if (ahead.forward_moves >= ahead.forward_moves_needed) ReadOnAhead(dbx, false);
+}
+
+void StartReadingAhead(DbxFile& dbx, size_t message_count)
+{
+    // The helper pays where the conversion spends much of its time on each message besides reading its text
+    // (a file to create, a message's end to write): where messages are small. Through large ones the text read
+    // in place is worked through faster than text another processor copied. A file that one window holds is
+    // never read ahead either.
+    if (dbx.ahead.helper || dbx.file_size <= kTextWindowSize) return;
+    if (message_count == 0 || dbx.file_size / message_count > kLargestAverageMessageReadAhead) return;
+    dbx.ahead.helper = platform::StartBackgroundReader();
+}
+
+void StopReadingAhead(DbxFile& dbx)
+{
+    DbxFile::ReadAhead& ahead = dbx.ahead;
+    if (!ahead.helper) return;
+    if (ahead.asked != 0) FinishReadAhead(ahead);
+    platform::StopBackgroundReader(ahead.helper);
+    ahead.helper = nullptr;
+}
+
+}  // namespace dbx
