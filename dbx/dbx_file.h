@@ -31,9 +31,9 @@ struct DbxFile {
 
     // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
     // last four 4 KiB pages that values were read from (index nodes and records lie close together, and a walk
-    // goes back and forth between a node and its children), and the last 64 KiB
-    // of message text (a chain's blocks usually follow one another, and their heads are read from there too) or
-    // the last 2 MiB read ahead (below). Bytes outside them are read from the file again, and a read the windows
+    // goes back and forth between a node and its children), and the last 64 KiB of message text (a chain's
+    // blocks usually follow one another, and their heads are read from there too) or the last text read ahead
+    // (below). Bytes outside them are read from the file again, and a read the windows
     // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
     struct Window {
         std::vector<unsigned char> bytes;
@@ -54,7 +54,7 @@ struct DbxFile {
         uint32_t asked = 0;  // bytes of the read in flight; 0 when none is
         uint32_t size = 0;   // bytes of the read begun last
         uint32_t forward_moves = 0;  // reads in place in a row that went on at or just past the window before
-        uint32_t forward_moves_needed = 4;  // before reading ahead: more while the helper falls behind
+        uint32_t forward_moves_needed = 0;  // before reading ahead: more while the helper falls behind
     };
     ReadAhead ahead;
 

@@ -17,6 +17,13 @@ bool FinishReadAhead(DbxFile::ReadAhead& ahead)
     return read;
 }
 
+// The helper's read was in vain or came too late: it is asked again only after a longer run of text read
+// through in place.
+void ReadAheadLater(DbxFile::ReadAhead& ahead)
+{
+    ahead.forward_moves_needed = std::min(2 * ahead.forward_moves_needed, kMostForwardMovesBeforeReadingAhead);
+}
+
 bool AskedAhead(const DbxFile::ReadAhead& ahead, uint64_t offset, uint32_t count)
 {
     return ahead.asked != 0 && offset >= ahead.start && offset + count <= ahead.start + ahead.asked;
@@ -45,8 +52,7 @@ void ReadOnAhead(DbxFile& dbx, bool window_moved_onto_the_last)
     if (!ahead.helper) return;
     if (ahead.asked != 0) {
         // Read for a place the window did not go to: never waited for, the helper is needed again only after.
-        // Reading ahead read in vain here, so it waits for a longer run of text read through in place next time.
-        ahead.forward_moves_needed = std::min(2 * ahead.forward_moves_needed, kMostForwardMovesBeforeReadingAhead);
+        ReadAheadLater(ahead);
         if (!platform::BackgroundReadFinished(ahead.helper)) return;
         FinishReadAhead(ahead);
     }
@@ -86,10 +92,8 @@ void MoveTextWindow(DbxFile& dbx, uint64_t offset, uint32_t count)
         ReadOnAhead(dbx, true);
         return;
     }
-    // The helper is slower than the conversion here: it only competes with it. It is asked again only after a
-    // longer run of text read through in place.
-    if (AskedAhead(ahead, offset, count))
-        ahead.forward_moves_needed = std::min(2 * ahead.forward_moves_needed, kMostForwardMovesBeforeReadingAhead);
+    // The helper is slower than the conversion here: it only competes with it.
+    if (AskedAhead(ahead, offset, count)) ReadAheadLater(ahead);
     Fill(dbx, dbx.text, offset, kTextWindowSize);
     // Text that has gone on at or just past the old window several times in a row is being read through: read
     // on ahead of it. After a jump, or within a message that a few windows hold, reading ahead would mostly read
@@ -108,6 +112,7 @@ void StartReadingAhead(DbxFile& dbx, size_t message_count)
     if (dbx.ahead.helper || dbx.file_size <= kTextWindowSize) return;
     if (message_count == 0 || dbx.file_size / message_count > kLargestAverageMessageReadAhead) return;
     dbx.ahead.helper = platform::StartBackgroundReader();
+    dbx.ahead.forward_moves_needed = kForwardMovesBeforeReadingAhead;
 }
 
 void StopReadingAhead(DbxFile& dbx)
