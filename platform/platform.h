@@ -164,6 +164,22 @@ bool FinishBackgroundRead(BackgroundReader* reader, uint32_t* got);
 // Ends the helper thread (after a read still in flight) and frees it.
 void StopBackgroundReader(BackgroundReader* reader);
 
+// A helper thread that keeps a few new files of one directory ready, still without a name, so that creating a
+// file there costs its owner little more than naming one. Where the system has no nameless files, or refuses
+// to name them, nothing is prepared.
+struct FilePreparer;
+
+// Prepares files in the current directory. Null (with the reason) where that cannot be done.
+FilePreparer* StartFilePreparer();
+
+// Creates a file in the preparer's directory exactly as CreateForWriting(path) does (the same file, the same
+// errors, an existing file truncated), naming a prepared file where one is ready and path is still free. path
+// names a file of that directory. A null preparer creates the file as CreateForWriting does.
+FileHandle CreatePreparedForWriting(FilePreparer* preparer, const char* path);
+
+// Ends the helper thread, drops the files it prepared that were never named, and frees it. Null is ignored.
+void StopFilePreparer(FilePreparer* preparer);
+
 struct LocalTime {
     int year = 0;         // four digits
     int month = 0;        // 1 to 12

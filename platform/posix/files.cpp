@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "platform/fault_injection.h"
+#include "platform/posix/new_files.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -55,12 +56,18 @@ bool FileSize(FileHandle file, uint64_t* size)
     return true;
 }
 
-FileHandle CreateForWriting(const char* path)
+int OpenNewFile(const char* path)
 {
-    if (CheckFault(FaultOperation::CreateFile).fail) return kNoFile;
     int fd;
     do fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+FileHandle CreateForWriting(const char* path)
+{
+    if (CheckFault(FaultOperation::CreateFile).fail) return kNoFile;
+    int fd = OpenNewFile(path);
     return fd < 0 ? kNoFile : fd;
 }
 

@@ -22,6 +22,22 @@ eml::SubjectSearch g_subject;
 eml::FolderNames g_folder_names;
 plugins::GatheredOutput g_gathered;  // the open message's bytes not yet written
 
+// A folder's files are made ahead on a helper thread from this message on: a folder of a few messages would
+// pay more for the thread than it saves.
+constexpr uint32_t kPrepareFilesFrom = 8;
+platform::FilePreparer* g_preparer = nullptr;  // the current folder's, or null
+
+void StopPreparingFiles()
+{
+    platform::StopFilePreparer(g_preparer);
+    g_preparer = nullptr;
+}
+
+// A host that unloads the plugin without finishing the run must not leave the helper running in unloaded code.
+struct StopPreparingAtUnload {
+    ~StopPreparingAtUnload() { StopPreparingFiles(); }
+} g_stop_preparing_at_unload;
+
 // Every byte of a message goes out here, gathered into large writes that FinishMessage completes.
 bool WriteToMessageFile(const void* data, uint32_t length)
 {
@@ -121,6 +137,7 @@ DOVAN_ENTRY(DovanTextResult) GetNote(void) { return 2; }
 DOVAN_ENTRY(int) StartConvert(const char* destination)
 {
     CloseLeftoverFile();
+    StopPreparingFiles();
     eml::ForgetFolderNames(g_folder_names);
     if (!destination) {
         platform::SetLastError(platform::kErrorInvalidParameter);
@@ -132,6 +149,7 @@ DOVAN_ENTRY(int) StartConvert(const char* destination)
 DOVAN_ENTRY(int) NewFolder(const char* name)
 {
     CloseLeftoverFile();
+    StopPreparingFiles();
     g_message_number = 0;
     eml::ForgetFolderNames(g_folder_names);
     if (!name) {
@@ -159,7 +177,8 @@ DOVAN_ENTRY(int) NewMessage(uint32_t kind)
     } else {
         eml::FormMessageName(g_rule, g_message_number, kind, g_working_name);
     }
-    g_output = platform::CreateForWriting(g_working_name);
+    if (g_message_number == kPrepareFilesFrom && !g_preparer) g_preparer = platform::StartFilePreparer();
+    g_output = platform::CreatePreparedForWriting(g_preparer, g_working_name);
     if (g_output == platform::kNoFile) {
         g_working_name[0] = '\0';
         return 0;
@@ -203,8 +222,13 @@ DOVAN_ENTRY(int) FinishMessage(void)
 DOVAN_ENTRY(int) FinishFolder(void)
 {
     CloseLeftoverFile();
+    StopPreparingFiles();
     eml::ForgetFolderNames(g_folder_names);
     return platform::SetCurrentDir("..") ? 1 : 0;
 }
 
-DOVAN_ENTRY(int) FinishConvert(void) { return 1; }
+DOVAN_ENTRY(int) FinishConvert(void)
+{
+    StopPreparingFiles();
+    return 1;
+}

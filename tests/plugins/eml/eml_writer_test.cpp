@@ -60,14 +60,27 @@ TEST_F(EmlWriterTest, SequenceWithoutExtension)
     EXPECT_EQ(DirectoryNames(Scratch("Sent")), (Names{"1", "2", "3"}));
 }
 
-// A later run into the same destination replaces sequence-named files and reuses the folders.
+// A later run into the same destination replaces sequence-named files and reuses the folders, also in a
+// folder large enough for its files to be made ahead, and one that grew since.
 TEST_F(EmlWriterTest, ASecondRunReplacesSequenceFiles)
 {
+    auto texts = [](const std::string& run, size_t count) {
+        std::vector<std::string> mails;
+        for (size_t i = 1; i <= count; ++i)
+            mails.push_back(Mail({}, run + " run, message " + std::to_string(i) + "\r\n"));
+        return mails;
+    };
     StartRun("sequence");
     WriteFolder("Inbox", {Mail({}, "first run, a longer body\r\n")});
+    WriteFolder("Large", texts("first, with a longer text", 20));
     StartRun("sequence");
     WriteFolder("Inbox", {Mail({}, "second\r\n")});
+    WriteFolder("Large", texts("second", 30));
     EXPECT_EQ(ReadWholeFile(Scratch("Inbox/00000001.eml")), Mail({}, "second\r\n"));
+    Names names = DirectoryNames(Scratch("Large"));
+    ASSERT_EQ(names.size(), 30u);
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ReadWholeFile(Scratch("Large/" + names[i])), texts("second", 30)[i]) << names[i];
 }
 
 TEST_F(EmlWriterTest, TextIsWrittenUnchangedUnderEveryRule)
