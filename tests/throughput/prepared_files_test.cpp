@@ -78,7 +78,7 @@ bool WriteFile(platform::FileHandle file, const std::string& text)
     return platform::CloseFile(file) && written;
 }
 
-// Kernels before 6.10 name a file by its descriptor only for privileged users; others create files plainly.
+// Older kernels name a file by its descriptor only for privileged users; others create files plainly.
 bool CanNameFilesByDescriptor()
 {
     int nameless = open(".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
