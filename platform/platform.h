@@ -164,20 +164,27 @@ bool FinishBackgroundRead(BackgroundReader* reader, uint32_t* got);
 // Ends the helper thread (after a read still in flight) and frees it.
 void StopBackgroundReader(BackgroundReader* reader);
 
-// A helper thread that keeps a few new files of one directory ready, still without a name, so that creating a
-// file there costs its owner little more than naming one. Where the system has no nameless files, or refuses
-// to name them, nothing is prepared.
+// A helper thread that keeps a few new files of the folder being written ready, still without a name, so that
+// creating a file there costs its owner little more than naming one. Where the system has no nameless files,
+// or refuses to name them, nothing is prepared.
 struct FilePreparer;
 
-// Prepares files in the current directory. Null (with the reason) where that cannot be done.
+// Starts the helper, with no folder to prepare files in yet. Null (with the reason) where that cannot be done.
 FilePreparer* StartFilePreparer();
 
-// Creates a file in the preparer's directory exactly as CreateForWriting(path) does (the same file, the same
-// errors, an existing file truncated), naming a prepared file where one is ready and path is still free. path
-// names a file of that directory. A null preparer creates the file as CreateForWriting does.
+// Files are prepared in the current directory from now on; those ready elsewhere are dropped. Null is ignored.
+void PrepareFilesInCurrentDir(FilePreparer* preparer);
+
+// Nothing is prepared until the next PrepareFilesInCurrentDir; files ready are dropped. Null is ignored.
+void DropPreparedFiles(FilePreparer* preparer);
+
+// Creates a file exactly as CreateForWriting(path) does (the same file, the same errors, an existing file
+// truncated), naming a prepared file where one is ready and path is still free. path names a file of the folder
+// files are prepared in. A null preparer creates the file as CreateForWriting does.
 FileHandle CreatePreparedForWriting(FilePreparer* preparer, const char* path);
 
-// Ends the helper thread, drops the files it prepared that were never named, and frees it. Null is ignored.
+// Ends the helper thread once it has dropped every file it prepared that was never named, and frees it. Null is
+// ignored.
 void StopFilePreparer(FilePreparer* preparer);
 
 struct LocalTime {

@@ -13,6 +13,10 @@ FilePreparer* StartFilePreparer()
     return nullptr;
 }
 
+void PrepareFilesInCurrentDir(FilePreparer*) {}
+
+void DropPreparedFiles(FilePreparer*) {}
+
 FileHandle CreatePreparedForWriting(FilePreparer*, const char* path) { return CreateForWriting(path); }
 
 void StopFilePreparer(FilePreparer*) {}

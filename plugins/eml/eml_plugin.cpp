@@ -23,9 +23,9 @@ eml::FolderNames g_folder_names;
 plugins::GatheredOutput g_gathered;  // the open message's bytes not yet written
 
 // A folder's files are made ahead on a helper thread from this message on: a folder of a few messages would
-// pay more for the thread than it saves.
+// pay more for the files made in vain than naming saves.
 constexpr uint32_t kPrepareFilesFrom = 8;
-platform::FilePreparer* g_preparer = nullptr;  // the current folder's, or null
+platform::FilePreparer* g_preparer = nullptr;  // started by the first folder that reaches it; serves the run
 
 void StopPreparingFiles()
 {
@@ -149,7 +149,7 @@ DOVAN_ENTRY(int) StartConvert(const char* destination)
 DOVAN_ENTRY(int) NewFolder(const char* name)
 {
     CloseLeftoverFile();
-    StopPreparingFiles();
+    platform::DropPreparedFiles(g_preparer);
     g_message_number = 0;
     eml::ForgetFolderNames(g_folder_names);
     if (!name) {
@@ -177,7 +177,10 @@ DOVAN_ENTRY(int) NewMessage(uint32_t kind)
     } else {
         eml::FormMessageName(g_rule, g_message_number, kind, g_working_name);
     }
-    if (g_message_number == kPrepareFilesFrom && !g_preparer) g_preparer = platform::StartFilePreparer();
+    if (g_message_number == kPrepareFilesFrom) {
+        if (!g_preparer) g_preparer = platform::StartFilePreparer();
+        platform::PrepareFilesInCurrentDir(g_preparer);
+    }
     g_output = platform::CreatePreparedForWriting(g_preparer, g_working_name);
     if (g_output == platform::kNoFile) {
         g_working_name[0] = '\0';
@@ -222,7 +225,7 @@ DOVAN_ENTRY(int) FinishMessage(void)
 DOVAN_ENTRY(int) FinishFolder(void)
 {
     CloseLeftoverFile();
-    StopPreparingFiles();
+    platform::DropPreparedFiles(g_preparer);
     eml::ForgetFolderNames(g_folder_names);
     return platform::SetCurrentDir("..") ? 1 : 0;
 }

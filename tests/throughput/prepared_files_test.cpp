@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -49,7 +50,7 @@ size_t OpenDescriptorCount()
     return count;
 }
 
-// Waits (up to a few seconds) until the helper has files ready; their inodes.
+// Waits (up to a few seconds) until the helper has files ready in folder; their inodes.
 std::set<ino_t> WaitForPreparedFiles(const std::string& folder)
 {
     for (int i = 0; i < 500; ++i) {
@@ -58,6 +59,16 @@ std::set<ino_t> WaitForPreparedFiles(const std::string& folder)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return {};
+}
+
+// Waits (up to a few seconds) until the helper has closed every file it prepared in folder.
+bool WaitUntilNonePrepared(const std::string& folder)
+{
+    for (int i = 0; i < 500; ++i) {
+        if (PreparedInodes(folder).empty()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 ino_t InodeOf(const std::string& path)
@@ -112,6 +123,7 @@ protected:
     {
         platform::FilePreparer* preparer = platform::StartFilePreparer();
         EXPECT_NE(preparer, nullptr) << "this system makes nameless files; the preparer must start";
+        platform::PrepareFilesInCurrentDir(preparer);
         std::set<ino_t> inodes = WaitForPreparedFiles(folder_);
         EXPECT_FALSE(inodes.empty()) << "the helper prepared nothing";
         if (prepared) *prepared = inodes;
@@ -216,13 +228,60 @@ TEST_F(PreparedFiles, FailAsPlainCreationFails)
     EXPECT_EQ(DirectoryNames(folder_), (std::vector<std::string>{"a folder.eml", "planned.eml"}));
 }
 
+// One preparer follows the writer from folder to folder: files are named where they are created, and what a
+// folder left unnamed is closed once the writer moved on, or after a drop.
+TEST_F(PreparedFiles, FollowTheFolderAndDropWhatIsLeftBehind)
+{
+    for (const char* sub : {"A", "B"}) ASSERT_TRUE(std::filesystem::create_directory(folder_ + "/" + sub));
+    platform::FilePreparer* preparer = platform::StartFilePreparer();
+    ASSERT_NE(preparer, nullptr);
+    std::map<std::string, std::vector<std::string>> named;
+    int round = 0;
+    for (std::string sub : {"A", "B", "A"}) {  // and back to a folder met before
+        std::string here = folder_ + "/" + sub, other = folder_ + (sub == "A" ? "/B" : "/A");
+        ASSERT_EQ(chdir(here.c_str()), 0);
+        platform::PrepareFilesInCurrentDir(preparer);
+        std::set<ino_t> ready = WaitForPreparedFiles(here);
+        ASSERT_FALSE(ready.empty()) << sub;
+        EXPECT_TRUE(WaitUntilNonePrepared(other)) << "left unnamed in " << other;
+        size_t named_prepared = 0;
+        for (int i = 0; i < 12; ++i) {
+            std::string name = "round" + std::to_string(round) + "-" + std::to_string(i);
+            ASSERT_TRUE(WriteFile(platform::CreatePreparedForWriting(preparer, name.c_str()), name)) << name;
+            if (ready.count(InodeOf(name))) ++named_prepared;
+            named[sub].push_back(name);
+        }
+        EXPECT_GT(named_prepared, 0u) << sub;
+        ++round;
+    }
+    platform::DropPreparedFiles(preparer);
+    EXPECT_TRUE(WaitUntilNonePrepared(folder_ + "/A"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_TRUE(PreparedInodes(folder_ + "/A").empty()) << "prepared after the drop";
+    ASSERT_TRUE(WriteFile(platform::CreatePreparedForWriting(preparer, "after the drop"), "plain"));
+    platform::StopFilePreparer(preparer);
+    named["A"].push_back("after the drop");
+
+    for (const auto& [sub, names] : named) {
+        std::vector<std::string> sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(DirectoryNames(folder_ + "/" + sub), sorted) << sub;
+        for (const std::string& name : names) {
+            EXPECT_EQ(ReadWholeFile(folder_ + "/" + sub + "/" + name), name == "after the drop" ? "plain" : name);
+        }
+    }
+}
+
 // Preparers stopped at every moment (before the helper ran, while it prepares, with files ready, after a few
-// were named) end cleanly and leave nothing behind.
+// were named, after a drop or a move to another folder) end cleanly and leave nothing behind.
 TEST_F(PreparedFiles, StopAtAnyMoment)
 {
+    ASSERT_TRUE(std::filesystem::create_directory(folder_ + "/sub"));
     for (int round = 0; round < 60; ++round) {
+        ASSERT_EQ(chdir(folder_.c_str()), 0);
         platform::FilePreparer* preparer = platform::StartFilePreparer();
         ASSERT_NE(preparer, nullptr);
+        if (round % 4 != 0) platform::PrepareFilesInCurrentDir(preparer);
         if (round % 3 == 1) std::this_thread::sleep_for(std::chrono::microseconds(200 * round));
         if (round % 3 == 2) {
             for (int i = 0; i < round % 7; ++i) {
@@ -230,10 +289,20 @@ TEST_F(PreparedFiles, StopAtAnyMoment)
                 ASSERT_TRUE(WriteFile(platform::CreatePreparedForWriting(preparer, name.c_str()), name));
             }
         }
+        if (round % 5 == 3) platform::DropPreparedFiles(preparer);
+        if (round % 5 == 4) {
+            ASSERT_EQ(chdir((folder_ + "/sub").c_str()), 0);
+            platform::PrepareFilesInCurrentDir(preparer);
+        }
         platform::StopFilePreparer(preparer);
         EXPECT_TRUE(PreparedInodes(folder_).empty()) << round;
+        EXPECT_TRUE(PreparedInodes(folder_ + "/sub").empty()) << round;
     }
-    for (const std::string& name : DirectoryNames(folder_)) EXPECT_EQ(ReadWholeFile(folder_ + "/" + name), name);
+    for (const std::string& name : DirectoryNames(folder_)) {
+        if (name == "sub") continue;
+        EXPECT_EQ(ReadWholeFile(folder_ + "/" + name), name);
+    }
+    EXPECT_TRUE(DirectoryNames(folder_ + "/sub").empty());
 }
 
 }  // namespace
