@@ -1,11 +1,10 @@
 // Reads on a helper thread on POSIX: one pthread per reader, handing reads over under a mutex.
 #include <pthread.h>
 
-#include <cerrno>
-#include <new>
 
 #include "platform/background_read.h"
 #include "platform/platform.h"
+#include "platform/posix/helper_threads.h"
 
 namespace platform {
 
@@ -41,18 +40,7 @@ void* ServeReads(void* reader_pointer)
 
 BackgroundReader* StartBackgroundReader()
 {
-    auto* reader = new (std::nothrow) BackgroundReader;
-    if (!reader) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    int failure = pthread_create(&reader->thread, nullptr, ServeReads, reader);
-    if (failure != 0) {
-        delete reader;
-        errno = failure;
-        return nullptr;
-    }
-    return reader;
+    return StartHelperThread<BackgroundReader>(ServeReads);
 }
 
 void BeginBackgroundRead(BackgroundReader* reader, FileHandle file, uint64_t offset, void* buffer, uint32_t count)

@@ -9,10 +9,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <new>
 
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
+#include "platform/posix/helper_threads.h"
 #include "platform/posix/new_files.h"
 
 namespace platform {
@@ -141,18 +141,7 @@ FilePreparer* StartFilePreparer()
         errno = ENOTSUP;
         return nullptr;
     }
-    auto* preparer = new (std::nothrow) FilePreparer;
-    if (!preparer) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    int failure = pthread_create(&preparer->thread, nullptr, PrepareFiles, preparer);
-    if (failure != 0) {
-        delete preparer;
-        errno = failure;
-        return nullptr;
-    }
-    return preparer;
+    return StartHelperThread<FilePreparer>(PrepareFiles);
 }
 
 void PrepareFilesInCurrentDir(FilePreparer* preparer)
