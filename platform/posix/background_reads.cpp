@@ -1,7 +1,6 @@
 // Reads on a helper thread on POSIX: one pthread per reader, handing reads over under a mutex.
 #include <pthread.h>
 
-
 #include "platform/background_read.h"
 #include "platform/platform.h"
 #include "platform/posix/helper_threads.h"
