@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "engine/directory_path.h"
 #include "engine/error_recovery.h"
 #include "engine/folder_conversion.h"
 #include "engine/folder_names.h"

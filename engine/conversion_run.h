@@ -1,8 +1,6 @@
 // The conversion run: one source folder of .dbx files through one writer plugin into one destination.
 #pragma once
 
-#include <string>
-
 #include "engine/front_end.h"
 #include "engine/plugin_host.h"
 
@@ -18,10 +16,5 @@ RunOutcome RunConversion(const char* source, const char* destination, const Writ
 // Starts RunConversion on a detached worker thread with copies of both texts. False (message 14 shown
 // through the front end) when the thread cannot be started.
 bool StartConversion(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end);
-
-// Creates every missing directory of an absolute path, outermost first, and rewrites `path` with the
-// platform's separator throughout and no trailing separator. False with the reason in the last-error code:
-// kErrorBadPathname for a path that is not absolute, kErrorAlreadyExists when a level exists as a file.
-bool CreateDirectoryPath(std::string& path);
 
 }  // namespace engine

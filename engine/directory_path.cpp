@@ -1,7 +1,8 @@
 // CreateDirectoryPath: the run's destination, created level by level.
+#include "engine/directory_path.h"
+
 #include <vector>
 
-#include "engine/conversion_run.h"
 #include "platform/platform.h"
 
 namespace engine {

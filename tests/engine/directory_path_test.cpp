@@ -2,7 +2,8 @@
 
 #include <filesystem>
 
-#include "engine/conversion_run.h"
+#include "engine/directory_path.h"
+#include "platform/platform.h"
 #include "tests/engine/support/scratch.h"
 
 using engine::CreateDirectoryPath;
