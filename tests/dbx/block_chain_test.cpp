@@ -1,8 +1,8 @@
 // Walking a message's chain of data blocks: what a text is made of, and chains that are damaged.
 #include <gtest/gtest.h>
 
+#include "fixtures/dbx_builder.h"
 #include "tests/dbx/store_image.h"
-#include "tests/support/dbx_builder.h"
 
 namespace {
 

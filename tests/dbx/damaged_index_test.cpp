@@ -2,8 +2,8 @@
 // reach, and tells the caller that the file is damaged. Deep but sound trees are walked in full.
 #include <gtest/gtest.h>
 
+#include "fixtures/dbx_pieces.h"
 #include "tests/dbx/store_image.h"
-#include "tests/support/dbx_pieces.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // way of cutting a text into blocks.
 #include <gtest/gtest.h>
 
+#include "fixtures/dbx_builder.h"
 #include "tests/dbx/scratch_dir.h"
-#include "tests/support/dbx_builder.h"
 #include "tests/support/sha256.h"
 #include "tests/support/store_reading.h"
 

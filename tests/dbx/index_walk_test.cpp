@@ -1,8 +1,8 @@
 // The index walk on well-formed trees: order, the 24-bit entry count, and which children are followed.
 #include <gtest/gtest.h>
 
+#include "fixtures/dbx_pieces.h"
 #include "tests/dbx/store_image.h"
-#include "tests/support/dbx_pieces.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "dbx/dbx_file.h"
+#include "fixtures/dbx_pieces.h"
 #include "tests/dbx/scratch_dir.h"
-#include "tests/support/dbx_pieces.h"
 #include "tests/support/store_reading.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Finding a message's first data block and kind in its record.
 #include <gtest/gtest.h>
 
+#include "fixtures/dbx_pieces.h"
 #include "tests/dbx/store_image.h"
-#include "tests/support/dbx_pieces.h"
 
 namespace {
 

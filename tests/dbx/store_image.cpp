@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tests/support/dbx_builder.h"
+#include "fixtures/dbx_builder.h"
 
 OpenedImage::OpenedImage(const std::string& image)
 {

@@ -4,8 +4,8 @@
 
 #include <set>
 
+#include "fixtures/dbx_builder.h"
 #include "tests/dbx/store_image.h"
-#include "tests/support/dbx_builder.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "dbx/dbx_file.h"
+#include "fixtures/dbx_builder.h"
 #include "tests/dbx/scratch_dir.h"
-#include "tests/support/dbx_builder.h"
 
 namespace {
 

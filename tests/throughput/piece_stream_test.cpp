@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/folder_conversion.h"
+#include "fixtures/dbx_builder.h"
 #include "tests/dbx/scratch_dir.h"
-#include "tests/support/dbx_builder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/support/dbx_builder.h"
+#include "fixtures/dbx_builder.h"
 #include "tools/benchmark/mail_texts.h"
 
 namespace bench {

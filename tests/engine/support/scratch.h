@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/dbx_builder.h"
+#include "fixtures/dbx_builder.h"
 
 namespace enginetest {
 
