@@ -1,6 +1,9 @@
-// The entry points through which the host drives the writer (see plugin_api/dovan_plugin.h for the order).
+// The entry points through which the host drives the mbox writer (see plugin_api/dovan_plugin.h for the order).
+// The others come from shared code: LoadPluginString (plugins/common/string_table.h) and SettingDlg on Windows
+// (plugins/common/win32/setting_dialog.h).
 #include "plugins/mbox/entry_points.h"
 #include "platform/platform.h"
+#include "plugins/mbox/setting.h"
 #include "plugins/mbox/writer.h"
 
 namespace {
@@ -44,5 +47,16 @@ DOVAN_ENTRY(int) FinishFolder(void) { return mbox::CloseFolder() ? 1 : 0; }
 DOVAN_ENTRY(int) FinishConvert(void)
 {
     mbox::EndRun();
+    return 1;
+}
+
+DOVAN_ENTRY(int) SetSetting(const char* value)
+{
+    uint32_t mode = 0;
+    if (!mbox::ParseQuotingMode(value, &mode)) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return 0;
+    }
+    mbox::g_quoting_mode = mode;
     return 1;
 }
