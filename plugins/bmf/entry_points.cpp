@@ -1,23 +1,15 @@
 // The entry points through which the host drives the bmf writer (see plugin_api/dovan_plugin.h for the order).
-// The others come from shared code: LoadPluginString (plugins/common/string_table.h), SettingDlg on Windows
-// (plugins/common/win32/setting_dialog.h), GetDefaultDestDir (default_dest_dir_posix.cpp, win32/), and in builds
-// with tests SetMailboxClockForTesting (mailbox_clock.cpp).
-#include "platform/platform.h"
-#include "plugin_api/dovan_plugin.h"
+// The others live beside the code they serve: LoadPluginString where there are no string resources
+// (strings_posix.cpp), SettingDlg on Windows (plugins/common/win32/setting_dialog.h),
+// GetDefaultDestDir (default_dest_dir_posix.cpp, win32/default_dest_dir.cpp) and, in builds with tests,
+// SetMailboxClockForTesting (mailbox_clock.cpp).
 #include "plugins/bmf/setting.h"
 #include "plugins/bmf/writer.h"
+#include "plugins/common/exports.h"
 
-namespace {
+DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
 
-// String ids of the writer's own table.
-constexpr DovanTextResult kPluginNameId = 1;
-constexpr DovanTextResult kNoteId = 2;
-
-}  // namespace
-
-DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return kPluginNameId; }
-
-DOVAN_ENTRY(DovanTextResult) GetNote(void) { return kNoteId; }
+DOVAN_ENTRY(DovanTextResult) GetNote(void) { return plugins::kNoteId; }
 
 DOVAN_ENTRY(int) StartConvert(const char* destination) { return bmf::StartRun(destination) ? 1 : 0; }
 
@@ -33,13 +25,8 @@ DOVAN_ENTRY(int) FinishFolder(void) { return bmf::CloseFolder() ? 1 : 0; }
 
 DOVAN_ENTRY(int) FinishConvert(void) { return 1; }
 
+// The setting changes only when the text names one.
 DOVAN_ENTRY(int) SetSetting(const char* value)
 {
-    uint32_t size_kb = 0;
-    if (!bmf::ParseSplitSize(value, &size_kb)) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return 0;
-    }
-    bmf::g_split_size_kb = size_kb;
-    return 1;
+    return plugins::SettingAnswer(bmf::ParseSplitSize(value, &bmf::g_split_size_kb));
 }

@@ -3,6 +3,7 @@
 
 #include "plugins/bmf/setting.h"
 #include "plugins/bmf/writer.h"
+#include "plugins/common/exports.h"
 #include "plugins/common/writer_folders.h"
 
 namespace bmf {
@@ -129,10 +130,7 @@ bool BeginMessage()
 bool AppendPiece(const void* data, uint32_t length)
 {
     BmfWriter& writer = g_writer;
-    if (writer.output == platform::kNoFile || (!data && length != 0)) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return false;
-    }
+    if (!plugins::CanTakePiece(writer.output, data, length)) return false;
     return WriteToStorage(writer, data, length);
 }
 

@@ -1,22 +1,13 @@
 // The entry points through which the host drives the eml writer (see plugin_api/dovan_plugin.h for the order).
-// The others come from shared code: LoadPluginString (plugins/common/string_table.h) and SettingDlg on Windows
-// (plugins/common/win32/setting_dialog.h).
-#include "platform/platform.h"
-#include "plugin_api/dovan_plugin.h"
+// The others live beside the code they serve: LoadPluginString where there are no string resources
+// (strings_posix.cpp), SettingDlg on Windows (plugins/common/win32/setting_dialog.h).
+#include "plugins/common/exports.h"
 #include "plugins/eml/setting.h"
 #include "plugins/eml/writer.h"
 
-namespace {
+DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
 
-// String ids of the writer's own table.
-constexpr DovanTextResult kPluginNameId = 1;
-constexpr DovanTextResult kNoteId = 2;
-
-}  // namespace
-
-DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return kPluginNameId; }
-
-DOVAN_ENTRY(DovanTextResult) GetNote(void) { return kNoteId; }
+DOVAN_ENTRY(DovanTextResult) GetNote(void) { return plugins::kNoteId; }
 
 DOVAN_ENTRY(int) StartConvert(const char* destination) { return eml::StartRun(destination) ? 1 : 0; }
 
@@ -36,13 +27,8 @@ DOVAN_ENTRY(int) FinishConvert(void)
     return 1;
 }
 
+// The setting changes only when the text names one.
 DOVAN_ENTRY(int) SetSetting(const char* value)
 {
-    uint32_t rule = 0;
-    if (!eml::ParseNamingRule(value, &rule)) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return 0;
-    }
-    eml::g_naming_rule = rule;
-    return 1;
+    return plugins::SettingAnswer(eml::ParseNamingRule(value, &eml::g_naming_rule));
 }

@@ -2,6 +2,7 @@
 // in large folders, and renamed after the subject once written when the naming rule asks for it.
 #include <cstring>
 
+#include "plugins/common/exports.h"
 #include "plugins/common/writer_folders.h"
 #include "plugins/eml/writer.h"
 
@@ -178,10 +179,7 @@ bool BeginMessage(uint32_t kind)
 bool AppendPiece(const void* data, uint32_t length)
 {
     EmlWriter& writer = g_writer;
-    if (writer.output == platform::kNoFile || (!data && length != 0)) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return false;
-    }
+    if (!plugins::CanTakePiece(writer.output, data, length)) return false;
     if (writer.rule == kSubjectName && writer.subject.subject_length == 0)
         ScanPieceForSubject(writer.subject, static_cast<const unsigned char*>(data), length);
     // Gathered into large writes that EndMessage completes.

@@ -127,11 +127,18 @@ bool AppendLines(const char* data, size_t length)
 
 bool AppendText(const char* data, size_t length)
 {
+    MboxWriter& writer = g_writer;
+    if (!data && length > 0) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        writer.message_failed = true;
+        return false;
+    }
     // What is gathered goes out as the buffer fills, and at the end of the message.
     if (AppendLines(data, length)) return true;
+    writer.message_failed = true;
     // What was handed on before a failure that was not a write's (memory) is in the file, as it always was.
     platform::ErrorCode reason = platform::LastError();
-    plugins::Flush(g_writer.gathered);
+    plugins::Flush(writer.gathered);
     platform::SetLastError(reason);
     return false;
 }

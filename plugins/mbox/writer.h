@@ -50,7 +50,8 @@ bool EndMessage();
 
 // Message text (message_lines.cpp).
 
-// Takes the next piece of the open message: assembles lines, holds the header, writes the rest.
+// Takes the next piece of the open message: assembles lines, holds the header, writes the rest. A piece that
+// is refused (null bytes, a failed write, memory) fails the message: what it holds is dropped at its end.
 bool AppendText(const char* data, size_t length);
 
 // Writes what the message still holds when it ends: a header that no empty line closed, with its From_
