@@ -9,8 +9,9 @@ namespace engine {
 // writer makes a file or a folder of it and may enter that folder and leave it again with "..". Path
 // separators become "=", a reserved device name ("CON", "nul.x", "COM1") gets "=" after the device name, and an
 // empty name or one that ends in a dot or a blank gets "=" appended, so "." and ".." can never lead out of
-// the destination. Any other name is handed on unchanged. The writers that make folders apply the same rule
-// themselves, so a name that passed here stays as it is.
+// the destination. Any other name is handed on unchanged. This is names::MakeFolderName
+// (plugins/common/safe_names.h), which the writers that make folders apply themselves, so a name that passed
+// here stays as it is.
 std::string WriterFolderName(const std::string& base_name);
 
 }  // namespace engine

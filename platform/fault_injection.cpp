@@ -55,6 +55,8 @@ bool ParseOperation(const std::string& name, FaultRule& rule)
         rule.operation = FaultOperation::CreateDir;
     } else if (name == "rename") {
         rule.operation = FaultOperation::Rename;
+    } else if (name == "close") {
+        rule.operation = FaultOperation::Close;
     } else {
         return false;
     }

@@ -1,7 +1,8 @@
 // Planned failures of the platform layer, for tests that prove a failing disk loses nothing.
 //
-// A plan makes chosen calls of four operations fail with a chosen error code: writes (WriteAll), file
-// creation (CreateForWriting), directory creation (CreateDir) and renames (MoveFileNoReplace). It comes from
+// A plan makes chosen calls of five operations fail with a chosen error code: writes (WriteAll), file
+// creation (CreateForWriting), directory creation (CreateDir), renames (MoveFileNoReplace) and closes
+// (CloseFile). It comes from
 // the environment variable DOVAN_FAULTS, so that every module sees it: the host and each writer plugin link a
 // copy of the platform layer of their own, and each copy counts its own calls.
 //
@@ -12,6 +13,8 @@
 //                create       file creation
 //                mkdir        directory creation
 //                rename       renaming a file
+//                close        closing a file: the file is closed all the same, as the system does when a
+//                             close reports that written bytes may not have reached the disk
 //   <calls>      N            the Nth call only (1-based), so a retry afterwards succeeds
 //                N-M          calls N to M
 //                N+           call N and every later one (the disk stays full)
@@ -20,10 +23,14 @@
 // Example: DOVAN_FAULTS=write:3:ENOSPC,mkdir:1+:EACCES
 //
 // When it is read: each copy reads the variable at its first checked call, and again at every file creation,
-// directory creation and rename (never at a plain write, which stays cheap). Whenever the text differs from the
+// directory creation, rename and close (never at a plain write, which stays cheap). Whenever the text differs from the
 // plan in force, the new plan replaces it and every count starts again from zero; an unset or empty variable
 // means no faults. So a test arms faults by setting the variable before a run and clears them by unsetting it.
 // A rule that cannot be read is reported once on standard error and left out.
+//
+// The plan is a test hook: only builds that build the tests (DOVAN_TESTS) compile it, and define
+// DOVAN_TEST_HOOKS. Elsewhere CheckFault is an inline "never fails", so the shipped program and plugins neither
+// contain the plan nor read the variable.
 #pragma once
 
 #include <cstdint>
@@ -36,8 +43,8 @@ namespace platform {
 
 inline constexpr char kFaultPlanVariable[] = "DOVAN_FAULTS";
 
-enum class FaultOperation { Write = 0, CreateFile = 1, CreateDir = 2, Rename = 3 };
-inline constexpr int kFaultOperationCount = 4;
+enum class FaultOperation { Write = 0, CreateFile = 1, CreateDir = 2, Rename = 3, Close = 4 };
+inline constexpr int kFaultOperationCount = 5;
 
 struct FaultRule {
     FaultOperation operation = FaultOperation::Write;
@@ -61,6 +68,10 @@ struct FaultDecision {
 
 // Called by the platform implementation at the start of each operation that can be made to fail. When the
 // plan says this call fails, the last-error code is set to the planned code and `fail` is true.
+#if DOVAN_TEST_HOOKS
 FaultDecision CheckFault(FaultOperation operation);
+#else
+inline FaultDecision CheckFault(FaultOperation) { return {}; }
+#endif
 
 }  // namespace platform

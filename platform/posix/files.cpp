@@ -103,8 +103,14 @@ bool WriteAll(FileHandle file, const void* data, uint32_t count)
 
 bool CloseFile(FileHandle file)
 {
+    // A planned failure still closes the file, as a close that reports lost bytes does.
+    bool planned_failure = CheckFault(FaultOperation::Close).fail;
+    int planned_code = errno;
     // A close that fails with EINTR has still released the descriptor on Linux: never close it twice.
-    return close(static_cast<int>(file)) == 0 || errno == EINTR;
+    bool closed = close(static_cast<int>(file)) == 0 || errno == EINTR;
+    if (!planned_failure) return closed;
+    errno = planned_code;
+    return false;
 }
 
 }  // namespace platform

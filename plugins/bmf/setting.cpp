@@ -1,21 +1,15 @@
-// The split size and the settings-by-text export used where there is no settings dialog.
+// The split size and how a setting text names it.
 #include "plugins/bmf/setting.h"
-
-#include "platform/platform.h"
-#include "plugin_api/dovan_plugin.h"
 
 namespace bmf {
 
 uint32_t g_split_size_kb = kDefaultSplitSizeKB;
 
-}  // namespace bmf
-
-// A whole number of KB: decimal digits only, 0 to 4294967295.
-DOVAN_ENTRY(int) SetSetting(const char* value)
+bool ParseSplitSize(const char* text, uint32_t* size_kb)
 {
     uint64_t size = 0;
-    const char* digit = value;
-    bool valid = value && *value;
+    const char* digit = text;
+    bool valid = text && *text;
     for (; valid && *digit; ++digit) {
         if (*digit < '0' || *digit > '9') {
             valid = false;
@@ -24,10 +18,8 @@ DOVAN_ENTRY(int) SetSetting(const char* value)
         size = size * 10 + static_cast<uint64_t>(*digit - '0');
         if (size > UINT32_MAX) valid = false;
     }
-    if (!valid) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return 0;
-    }
-    bmf::g_split_size_kb = static_cast<uint32_t>(size);
-    return 1;
+    if (valid) *size_kb = static_cast<uint32_t>(size);
+    return valid;
 }
+
+}  // namespace bmf

@@ -10,4 +10,8 @@ inline constexpr uint32_t kDefaultSplitSizeKB = 640;
 
 extern uint32_t g_split_size_kb;
 
+// The size named by a setting text: a whole number of KB, decimal digits only, 0 to 4294967295. False for any
+// other text.
+bool ParseSplitSize(const char* text, uint32_t* size_kb);
+
 }  // namespace bmf

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "plugins/eml/portable_names.h"
+#include "plugins/common/safe_names.h"
 #include "plugins/eml/setting.h"
 
 namespace eml {

@@ -1,10 +1,5 @@
-// The naming rule and the settings-by-text export used where there is no settings dialog.
+// The naming rule and how a setting text names it.
 #include "plugins/eml/setting.h"
-
-#include <cstddef>
-
-#include "platform/platform.h"
-#include "plugin_api/dovan_plugin.h"
 
 namespace eml {
 
@@ -24,26 +19,25 @@ bool SameWord(const char* typed, const char* word)
 }
 
 }  // namespace
-}  // namespace eml
 
-DOVAN_ENTRY(int) SetSetting(const char* value)
+bool ParseNamingRule(const char* text, uint32_t* rule)
 {
     static const struct {
         const char* word;
         uint32_t rule;
     } kValues[] = {
-        {"sequence", eml::kSequence},
-        {"sequence-no-extension", eml::kSequenceNoExtension},
-        {"subject", eml::kSubjectName},
+        {"sequence", kSequence},
+        {"sequence-no-extension", kSequenceNoExtension},
+        {"subject", kSubjectName},
     };
-    if (value) {
-        for (const auto& known : kValues) {
-            if (eml::SameWord(value, known.word)) {
-                eml::g_naming_rule = known.rule;
-                return 1;
-            }
+    if (!text) return false;
+    for (const auto& known : kValues) {
+        if (SameWord(text, known.word)) {
+            *rule = known.rule;
+            return true;
         }
     }
-    platform::SetLastError(platform::kErrorInvalidParameter);
-    return 0;
+    return false;
 }
+
+}  // namespace eml

@@ -12,4 +12,8 @@ inline constexpr uint32_t kSubjectName = 2;          // the subject made safe, t
 
 extern uint32_t g_naming_rule;
 
+// The rule named by a setting text ("sequence", "sequence-no-extension", "subject", in any ASCII letter case);
+// false for any other text.
+bool ParseNamingRule(const char* text, uint32_t* rule);
+
 }  // namespace eml

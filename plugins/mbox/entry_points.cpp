@@ -1,19 +1,14 @@
-// The entry points through which the host drives the writer (see plugin_api/dovan_plugin.h for the order).
+// The entry points through which the host drives the mbox writer (see plugin_api/dovan_plugin.h for the order).
+// The others live beside the code they serve: LoadPluginString where there are no string resources
+// (strings_posix.cpp), SettingDlg on Windows (plugins/common/win32/setting_dialog.h).
 #include "plugins/mbox/entry_points.h"
-#include "platform/platform.h"
+#include "plugins/common/exports.h"
+#include "plugins/mbox/setting.h"
 #include "plugins/mbox/writer.h"
 
-namespace {
+DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
 
-// String ids of the writer's own table.
-constexpr DovanTextResult kPluginNameId = 1;
-constexpr DovanTextResult kNoteId = 2;
-
-}  // namespace
-
-DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return kPluginNameId; }
-
-DOVAN_ENTRY(DovanTextResult) GetNote(void) { return kNoteId; }
+DOVAN_ENTRY(DovanTextResult) GetNote(void) { return plugins::kNoteId; }
 
 DOVAN_ENTRY(int) StartConvert(const char* destination) { return mbox::StartRun(destination) ? 1 : 0; }
 
@@ -27,14 +22,7 @@ DOVAN_ENTRY(int) NewMessage(uint32_t /*kind: mail and news are written alike*/)
 
 DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length)
 {
-    if (!data && length > 0) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        mbox::g_writer.message_failed = true;
-        return 0;
-    }
-    if (mbox::AppendText(static_cast<const char*>(data), length)) return 1;
-    mbox::g_writer.message_failed = true;
-    return 0;
+    return mbox::AppendText(static_cast<const char*>(data), length) ? 1 : 0;
 }
 
 DOVAN_ENTRY(int) FinishMessage(void) { return mbox::EndMessage() ? 1 : 0; }
@@ -45,4 +33,10 @@ DOVAN_ENTRY(int) FinishConvert(void)
 {
     mbox::EndRun();
     return 1;
+}
+
+// The setting changes only when the text names one.
+DOVAN_ENTRY(int) SetSetting(const char* value)
+{
+    return plugins::SettingAnswer(mbox::ParseQuotingMode(value, &mbox::g_quoting_mode));
 }

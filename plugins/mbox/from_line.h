@@ -1,4 +1,5 @@
-// The parts of a From_ line that do not come from the message: the run's date text and the placeholder sender.
+// The parts of a From_ line: the sender found in the message's header (or the placeholder when there is none)
+// and the run's date text.
 #pragma once
 
 #include <cstddef>
@@ -17,5 +18,18 @@ inline constexpr size_t kDateTextSize = 96;
 // " Tue Mar 02 09:05:03 2004\r\n": a blank, the weekday, month, day, time and year, and CR LF. Out-of-range
 // fields give "???" names rather than reading outside the name tables.
 void FormatDateText(const platform::LocalTime& time, char (&text)[kDateTextSize]);
+
+// True when the header line begins with "Return-Path:" or "From:" in any letter case, at its first byte.
+bool IsSenderLine(const char* line, size_t length);
+
+struct SenderSpan {
+    size_t start = 0;  // offsets into the line
+    size_t end = 0;
+};
+
+// The sender in a Return-Path or From header line (up to and including its LF, if it has one): the address
+// in angle brackets when there is one, else the text after the colon up to a comment, without the blanks
+// around it. The span may be empty.
+SenderSpan FindSender(const char* line, size_t length);
 
 }  // namespace mbox

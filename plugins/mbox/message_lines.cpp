@@ -3,14 +3,17 @@
 #include <cstring>
 
 #include "plugins/mbox/body_quoting.h"
-#include "plugins/mbox/output.h"
-#include "plugins/mbox/quote_candidates.h"
-#include "plugins/mbox/sender.h"
 #include "plugins/mbox/setting.h"
 #include "plugins/mbox/writer.h"
 
 namespace mbox {
 namespace {
+
+// Hands bytes on to the open mbox file. False, with the system's reason, when a write fails.
+inline bool Write(MboxWriter& writer, const char* bytes, size_t count)
+{
+    return plugins::Gather(writer.gathered, writer.output, bytes, count);
+}
 
 // CR LF is the stored line end; a bare LF line also ends the header, so that a message stored with bare
 // line ends gets its body lines quoted like any other.
@@ -27,11 +30,11 @@ bool WriteFromLineAndHeader(MboxWriter& writer)
         sender = writer.header.data + writer.sender_start;
         sender_length = writer.sender_end - writer.sender_start;
     }
-    if (writer.line_end_owed && !WriteOutput(writer.output, "\r\n", 2)) return false;
+    if (writer.line_end_owed && !Write(writer, "\r\n", 2)) return false;
     writer.line_end_owed = false;  // gathered with the From_ line: a failure there owes it again
-    return WriteOutput(writer.output, "From ", 5) && WriteOutput(writer.output, sender, sender_length) &&
-           WriteOutput(writer.output, writer.date_text, std::strlen(writer.date_text)) &&
-           WriteOutput(writer.output, writer.header.data, writer.header.length);
+    return Write(writer, "From ", 5) && Write(writer, sender, sender_length) &&
+           Write(writer, writer.date_text, std::strlen(writer.date_text)) &&
+           Write(writer, writer.header.data, writer.header.length);
 }
 
 bool HandleHeaderLine(MboxWriter& writer, const char* line, size_t length)
@@ -54,8 +57,8 @@ bool HandleHeaderLine(MboxWriter& writer, const char* line, size_t length)
 
 bool WriteBodyLine(MboxWriter& writer, const char* line, size_t length)
 {
-    if (NeedsQuote(g_quoting_mode, line, length) && !WriteOutput(writer.output, ">", 1)) return false;
-    return WriteOutput(writer.output, line, length);
+    if (NeedsQuote(g_quoting_mode, line, length) && !Write(writer, ">", 1)) return false;
+    return Write(writer, line, length);
 }
 
 // Only lines that begin with one of these can need a ">": most body lines are passed without a closer look.
@@ -75,7 +78,7 @@ bool AppendLines(const char* data, size_t length)
     // Body lines that need no quoting and lie whole in this piece are written together, straight from it.
     const char* unwritten = at;
     auto write_unwritten = [&](const char* upto) {
-        bool ok = upto == unwritten || WriteOutput(writer.output, unwritten, static_cast<size_t>(upto - unwritten));
+        bool ok = upto == unwritten || Write(writer, unwritten, static_cast<size_t>(upto - unwritten));
         unwritten = upto;
         return ok;
     };
@@ -124,11 +127,18 @@ bool AppendLines(const char* data, size_t length)
 
 bool AppendText(const char* data, size_t length)
 {
+    MboxWriter& writer = g_writer;
+    if (!data && length > 0) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        writer.message_failed = true;
+        return false;
+    }
     // What is gathered goes out as the buffer fills, and at the end of the message.
     if (AppendLines(data, length)) return true;
+    writer.message_failed = true;
     // What was handed on before a failure that was not a write's (memory) is in the file, as it always was.
     platform::ErrorCode reason = platform::LastError();
-    FlushOutput();
+    plugins::Flush(writer.gathered);
     platform::SetLastError(reason);
     return false;
 }
@@ -144,7 +154,7 @@ bool WriteHeldText()
         // now rather than lost.
         writer.in_header = false;
         return WriteFromLineAndHeader(writer) &&
-               (partial_length == 0 || WriteOutput(writer.output, partial, partial_length));
+               (partial_length == 0 || Write(writer, partial, partial_length));
     }
     return partial_length == 0 || WriteBodyLine(writer, partial, partial_length);
 }

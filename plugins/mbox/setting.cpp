@@ -1,10 +1,9 @@
-// The quoting setting and the export through which a host without dialogs changes it.
+// The quoting setting and how a setting text names it.
 #include "plugins/mbox/setting.h"
 
 #include <cstring>
 
 #include "platform/platform.h"
-#include "plugins/mbox/entry_points.h"
 
 namespace mbox {
 
@@ -44,14 +43,3 @@ bool ParseQuotingMode(const char* text, uint32_t* mode)
 }
 
 }  // namespace mbox
-
-DOVAN_ENTRY(int) SetSetting(const char* value)
-{
-    uint32_t mode = 0;
-    if (!mbox::ParseQuotingMode(value, &mode)) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return 0;
-    }
-    mbox::g_quoting_mode = mode;
-    return 1;
-}

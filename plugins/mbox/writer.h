@@ -1,10 +1,12 @@
-// The mbox writer's state and operations. All state is module-global: one run at a time uses it, every call
-// coming from the run's one thread. The exported entry points (entry_points.cpp) are thin layers over these.
+// The mbox writer's state and operations: one UNIX mbox file per source folder. All state is in one record:
+// one run at a time uses it, every call coming from the run's one thread. The exported entry points
+// (entry_points.cpp) are thin layers over these.
 #pragma once
 
 #include <cstddef>
 
 #include "platform/platform.h"
+#include "plugins/common/gathered_output.h"
 #include "plugins/mbox/byte_buffer.h"
 #include "plugins/mbox/from_line.h"
 
@@ -31,6 +33,9 @@ struct MboxWriter {
     size_t sender_end = 0;
     char date_text[kDateTextSize] = {};  // the tail of every From_ line of the run
     platform::FileHandle output = platform::kNoFile;  // the open folder's mbox file
+    // Every byte of the mbox file goes out through here, in large writes (plugins/common/gathered_output.h
+    // has the rules); it is flushed when a message ends.
+    plugins::GatheredOutput gathered;
 };
 
 extern MboxWriter g_writer;
@@ -45,7 +50,8 @@ bool EndMessage();
 
 // Message text (message_lines.cpp).
 
-// Takes the next piece of the open message: assembles lines, holds the header, writes the rest.
+// Takes the next piece of the open message: assembles lines, holds the header, writes the rest. A piece that
+// is refused (null bytes, a failed write, memory) fails the message: what it holds is dropped at its end.
 bool AppendText(const char* data, size_t length);
 
 // Writes what the message still holds when it ends: a header that no empty line closed, with its From_

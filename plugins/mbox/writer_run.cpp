@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugins/mbox/output.h"
 #include "plugins/mbox/writer.h"
 
 namespace mbox {
@@ -73,7 +72,7 @@ bool OpenFolder(const char* name)
         return false;
     }
     if (writer.output != platform::kNoFile) {
-        FlushOutput();
+        plugins::Flush(writer.gathered);
         platform::CloseFile(writer.output);
         writer.output = platform::kNoFile;
     }
@@ -89,7 +88,7 @@ bool OpenFolder(const char* name)
     writer.line_end_owed = false;
     writer.output = platform::CreateForWriting(path);
     platform::ErrorCode reason = platform::LastError();
-    if (writer.output != platform::kNoFile) StartOutputFile(writer.output);
+    if (writer.output != platform::kNoFile) plugins::StartFile(writer.gathered, writer.output);
     std::free(path);
     platform::SetLastError(reason);
     return writer.output != platform::kNoFile;
@@ -103,7 +102,7 @@ bool CloseFolder()
     // again could close a file opened since.
     // A line end still owed is not written: no From_ line follows in this file.
     writer.line_end_owed = false;
-    bool flushed = FlushOutput();
+    bool flushed = plugins::Flush(writer.gathered);
     platform::ErrorCode reason = platform::LastError();
     bool closed = platform::CloseFile(writer.output);
     writer.output = platform::kNoFile;
@@ -124,9 +123,9 @@ bool EndMessage()
     MboxWriter& writer = g_writer;
     // A message that failed part-way is passed again in full or skipped: what it holds is dropped.
     bool written = writer.message_failed || !writer.message_open || WriteHeldText();
-    written = written && WriteOutput(writer.output, "\r\n", 2);
+    written = written && plugins::Gather(writer.gathered, writer.output, "\r\n", 2);
     // Everything of the message is in the file before it counts as converted.
-    written = FlushOutput() && written;
+    written = plugins::Flush(writer.gathered) && written;
     platform::ErrorCode reason = platform::LastError();
     writer.line_end_owed = !written;
     ForgetMessage(writer);

@@ -17,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "plugin_api/dovan_plugin.h"
+#include "tests/plugins/common/writer_exports.h"
 
 namespace fs = std::filesystem;
 
@@ -25,15 +26,7 @@ namespace {
 struct Writer {
     const char* module;
     std::vector<const char*> settings;
-    platform::LibraryHandle library = nullptr;
-    StartConvertFn StartConvert = nullptr;
-    NewFolderFn NewFolder = nullptr;
-    NewMessageFn NewMessage = nullptr;
-    AppendBufferFn AppendBuffer = nullptr;
-    FinishMessageFn FinishMessage = nullptr;
-    FinishFolderFn FinishFolder = nullptr;
-    FinishConvertFn FinishConvert = nullptr;
-    SetSettingFn SetSetting = nullptr;
+    writer_test::WriterExports exports = {};
 };
 
 Writer g_writers[] = {
@@ -42,13 +35,6 @@ Writer g_writers[] = {
     {"Dovanbmf", {"0", "1", "640"}},
 };
 fs::path g_root;
-
-template <typename Fn>
-void Bind(platform::LibraryHandle library, const char* name, Fn& slot)
-{
-    slot = reinterpret_cast<Fn>(platform::FindSymbol(library, name));
-    if (!slot) std::abort();
-}
 
 struct Message {
     std::string text;        // as the host hands it on: ends with LF
@@ -162,17 +148,11 @@ void CheckOutput(size_t writer_index, const std::string& setting, const fs::path
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     for (Writer& writer : g_writers) {
-        std::string path = std::string(DOVAN_PLUGIN_DIR) + "/" + writer.module + platform::SharedLibrarySuffix();
-        writer.library = platform::LoadSharedLibrary(path.c_str());
-        if (!writer.library) std::abort();
-        Bind(writer.library, "StartConvert", writer.StartConvert);
-        Bind(writer.library, "NewFolder", writer.NewFolder);
-        Bind(writer.library, "NewMessage", writer.NewMessage);
-        Bind(writer.library, "AppendBuffer", writer.AppendBuffer);
-        Bind(writer.library, "FinishMessage", writer.FinishMessage);
-        Bind(writer.library, "FinishFolder", writer.FinishFolder);
-        Bind(writer.library, "FinishConvert", writer.FinishConvert);
-        Bind(writer.library, "SetSetting", writer.SetSetting);
+        const writer_test::WriterExports& calls = writer.exports;
+        if (!writer_test::LoadWriter(writer.module, writer.exports) || !calls.StartConvert || !calls.NewFolder ||
+            !calls.NewMessage || !calls.AppendBuffer || !calls.FinishMessage || !calls.FinishFolder ||
+            !calls.FinishConvert || !calls.SetSetting)
+            std::abort();
     }
     g_root = fs::temp_directory_path() / ("dovan-fuzz-writers-" + std::to_string(::getpid()));
     // The scratch folder goes when the fuzzer ends normally.
@@ -187,8 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
     size_t writer_index = input.ConsumeIntegralInRange<size_t>(0, 2);
-    Writer& writer = g_writers[writer_index];
-    std::string setting = writer.settings[input.ConsumeIntegralInRange<size_t>(0, 2)];
+    const Writer& chosen = g_writers[writer_index];
+    const writer_test::WriterExports& writer = chosen.exports;
+    std::string setting = chosen.settings[input.ConsumeIntegralInRange<size_t>(0, 2)];
     Check(writer.SetSetting(setting.c_str()) != 0);
 
     std::vector<std::string> folders = {"Inbox", "Sent Items"};

@@ -1,4 +1,6 @@
 // The fault plan: its syntax, and how this module's copy of the platform layer counts and fails calls.
+#include <fcntl.h>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -16,9 +18,9 @@ TEST(FaultPlan, ReadsEveryFormOfRule)
 {
     std::vector<platform::FaultRule> rules;
     std::string bad;
-    ASSERT_TRUE(platform::ParseFaultPlan("write:3:ENOSPC,short-write:2-4:EACCES,mkdir:1+:EIO,rename:7:13,create:1:EROFS",
-                                         rules, bad));
-    ASSERT_EQ(rules.size(), 5u);
+    ASSERT_TRUE(platform::ParseFaultPlan(
+        "write:3:ENOSPC,short-write:2-4:EACCES,mkdir:1+:EIO,rename:7:13,create:1:EROFS,close:2+:EIO", rules, bad));
+    ASSERT_EQ(rules.size(), 6u);
     EXPECT_EQ(rules[0].operation, platform::FaultOperation::Write);
     EXPECT_EQ(rules[0].first_call, 3u);
     EXPECT_EQ(rules[0].last_call, 3u);
@@ -30,6 +32,8 @@ TEST(FaultPlan, ReadsEveryFormOfRule)
     EXPECT_EQ(rules[2].last_call, UINT32_MAX);
     EXPECT_EQ(rules[3].code, 13u);
     EXPECT_EQ(rules[4].operation, platform::FaultOperation::CreateFile);
+    EXPECT_EQ(rules[5].operation, platform::FaultOperation::Close);
+    EXPECT_EQ(rules[5].first_call, 2u);
 }
 
 TEST(FaultPlan, RefusesMalformedRulesButKeepsTheOthers)
@@ -83,6 +87,24 @@ TEST(FaultPlan, FailsExactlyThePlannedCalls)
 
     unsetenv("DOVAN_FAULTS");
     EXPECT_TRUE(platform::CreateDir(scratch.Path("c").c_str()));
+}
+
+// A planned failing close reports the planned code, yet closes the file with every byte written to it.
+TEST(FaultPlan, CloseFailsButReleasesTheFile)
+{
+    enginetest::Scratch scratch;
+    std::string file = scratch.Path("f");
+    platform::FileHandle handle = platform::CreateForWriting(file.c_str());
+    ASSERT_NE(handle, platform::kNoFile);
+    ASSERT_TRUE(platform::WriteAll(handle, "kept", 4));
+    FaultPlanScope faults("close:1:EIO");
+    EXPECT_FALSE(platform::CloseFile(handle));
+    EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(EIO));
+    EXPECT_EQ(fcntl(static_cast<int>(handle), F_GETFD), -1);  // released: never to be closed again
+    EXPECT_EQ(FileBytes(file), "kept");
+    handle = platform::CreateForWriting(file.c_str());
+    ASSERT_NE(handle, platform::kNoFile);
+    EXPECT_TRUE(platform::CloseFile(handle));  // only the first close was planned to fail
 }
 
 TEST(FaultPlan, RenameFailsWithoutTouchingEitherName)

@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "tests/plugins/eml/writer_extras.h"
+#include "tests/plugins/common/writer_harness.h"
 
 namespace {
 
@@ -196,6 +197,30 @@ TEST_F(BmfWriterTest, FailuresReturnZeroWithTheSystemsReason)
     EXPECT_EQ(writer_.FinishMessage(), 0);
     EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(ENOSPC));
     EXPECT_TRUE(writer_.FinishFolder());
+}
+
+// A full storage file whose close fails (the system's way of saying that written bytes may be lost): the next
+// message's NewMessage reports it, and its retry goes on in a new file. Every message is there whole.
+TEST_F(BmfWriterTest, AFailingCloseOfAFullFileIsReportedAndLosesNothing)
+{
+    const std::vector<std::string> messages = Messages(4, 600);
+    ASSERT_TRUE(writer_.SetSetting("1"));
+    ASSERT_TRUE(writer_.StartConvert(Scratch().c_str()));
+    ASSERT_TRUE(writer_.NewFolder("Inbox"));
+    ASSERT_TRUE(PassMessage(writer_, MessageKindMail, {messages[0]}));
+    ASSERT_TRUE(PassMessage(writer_, MessageKindMail, {messages[1]}));  // the file is full now
+    setenv("DOVAN_FAULTS", "close:1:EIO", 1);
+    EXPECT_EQ(writer_.NewMessage(MessageKindMail), 0);
+    EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(EIO));
+    unsetenv("DOVAN_FAULTS");
+    EXPECT_TRUE(PassMessage(writer_, MessageKindMail, {messages[2]}));
+    EXPECT_TRUE(PassMessage(writer_, MessageKindMail, {messages[3]}));
+    ASSERT_TRUE(writer_.FinishFolder());
+    EXPECT_EQ(DirectoryNames(Scratch("3ff36300.mb/Inbox")), (Names{"3ff36302.bmf", "3ff36303.bmf"}));
+    EXPECT_EQ(ReadWholeFile(Scratch("3ff36300.mb/Inbox/3ff36302.bmf")),
+              messages[0] + kSeparator + messages[1] + kSeparator);
+    EXPECT_EQ(ReadWholeFile(Scratch("3ff36300.mb/Inbox/3ff36303.bmf")),
+              messages[2] + kSeparator + messages[3] + kSeparator);
 }
 
 // A stopped run: FinishConvert first; the open message and folder still close into the same file.

@@ -6,43 +6,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace writer_test {
-
-bool LoadWriter(const char* name, WriterExports& writer)
-{
-    std::string path = std::string(DOVAN_PLUGIN_DIR) + "/" + name + platform::SharedLibrarySuffix();
-    writer = WriterExports{};
-    writer.library = platform::LoadSharedLibrary(path.c_str());
-    if (!writer.library) return false;
-    auto bind = [&](auto& entry, const char* symbol) {
-        entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
-            platform::FindSymbol(writer.library, symbol));
-    };
-    bind(writer.GetPluginName, "GetPluginName");
-    bind(writer.GetNote, "GetNote");
-    bind(writer.GetDefaultDestDir, "GetDefaultDestDir");
-    bind(writer.SettingDlg, "SettingDlg");
-    bind(writer.StartConvert, "StartConvert");
-    bind(writer.NewFolder, "NewFolder");
-    bind(writer.NewMessage, "NewMessage");
-    bind(writer.AppendBuffer, "AppendBuffer");
-    bind(writer.FinishMessage, "FinishMessage");
-    bind(writer.FinishFolder, "FinishFolder");
-    bind(writer.FinishConvert, "FinishConvert");
-    bind(writer.SetSetting, "SetSetting");
-    bind(writer.LoadPluginString, "LoadPluginString");
-    return true;
-}
-
-void UnloadWriter(WriterExports& writer)
-{
-    platform::FreeSharedLibrary(writer.library);
-    writer = WriterExports{};
-}
 
 std::vector<std::string> HostPieces(const std::string& text, size_t piece_size)
 {
@@ -164,5 +133,27 @@ int RunCommand(const std::string& command)
 }
 
 bool HavePython() { return access(kPython, X_OK) == 0; }
+
+std::string CurrentDirectory()
+{
+    std::string directory;
+    platform::GetCurrentDir(directory);
+    return directory;
+}
+
+std::string PluginString(const WriterExports& writer, uint32_t id, bool japanese)
+{
+    // The language comes from the locale variables, of which LC_ALL is looked at first.
+    const char* saved = std::getenv("LC_ALL");
+    std::string restore = saved ? saved : "";
+    setenv("LC_ALL", japanese ? "ja_JP.UTF-8" : "C", 1);
+    char buffer[1024];
+    int length = writer.LoadPluginString ? writer.LoadPluginString(id, buffer, sizeof buffer) : 0;
+    if (saved)
+        setenv("LC_ALL", restore.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+    return std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
+}
 
 }  // namespace writer_test

@@ -11,30 +11,9 @@
 
 #include "platform/platform.h"
 #include "plugin_api/dovan_plugin.h"
+#include "tests/plugins/common/writer_exports.h"
 
 namespace writer_test {
-
-struct WriterExports {
-    platform::LibraryHandle library = nullptr;
-    GetPluginNameFn GetPluginName = nullptr;
-    GetNoteFn GetNote = nullptr;
-    GetDefaultDestDirFn GetDefaultDestDir = nullptr;
-    SettingDlgFn SettingDlg = nullptr;
-    StartConvertFn StartConvert = nullptr;
-    NewFolderFn NewFolder = nullptr;
-    NewMessageFn NewMessage = nullptr;
-    AppendBufferFn AppendBuffer = nullptr;
-    FinishMessageFn FinishMessage = nullptr;
-    FinishFolderFn FinishFolder = nullptr;
-    FinishConvertFn FinishConvert = nullptr;
-    SetSettingFn SetSetting = nullptr;
-    LoadPluginStringFn LoadPluginString = nullptr;
-};
-
-// Loads the plugin `name` (e.g. "Dovanmbox") from the build's plugin folder and binds its exports; missing
-// ones stay null. False when the module cannot be loaded.
-bool LoadWriter(const char* name, WriterExports& writer);
-void UnloadWriter(WriterExports& writer);
 
 // The pieces the host passes for a stored text: at most piece_size bytes each, and "\r\n" after a text that
 // does not end with LF.
@@ -90,6 +69,11 @@ protected:
 
     WriterExports writer_;
 };
+
+std::string CurrentDirectory();
+
+// String `id` of the writer's table in English or Japanese, as the host loads it.
+std::string PluginString(const WriterExports& writer, uint32_t id, bool japanese);
 
 // Runs a command with /bin/sh and returns its exit status (-1 when it could not run or did not exit).
 int RunCommand(const std::string& command);

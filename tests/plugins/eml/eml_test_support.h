@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/plugins/eml/writer_extras.h"
+#include "tests/plugins/common/writer_harness.h"
 
 namespace eml_test {
 

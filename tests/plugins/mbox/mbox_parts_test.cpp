@@ -5,9 +5,8 @@
 #include <random>
 #include <string>
 
+#include "plugins/mbox/body_quoting.h"
 #include "plugins/mbox/from_line.h"
-#include "plugins/mbox/quote_candidates.h"
-#include "plugins/mbox/sender.h"
 #include "plugins/mbox/setting.h"
 
 namespace {

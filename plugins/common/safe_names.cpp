@@ -1,4 +1,4 @@
-#include "plugins/eml/portable_names.h"
+#include "plugins/common/safe_names.h"
 
 #include <cstring>
 

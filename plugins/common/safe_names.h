@@ -1,4 +1,5 @@
-// Names that every file system Dovan runs on takes as ordinary entries.
+// Names that every file system Dovan runs on takes as ordinary entries: the one rule behind the folder names
+// the engine hands to the writers, the folders the writers make of them and the files eml names after subjects.
 //
 // Windows reserves device names (CON, NUL, COM1, ...) even with an extension or trailing blanks after them, and
 // silently drops a trailing dot or blank from a name. The writers apply the same adjustments on every platform,
