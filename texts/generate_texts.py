@@ -107,8 +107,8 @@ def check_cp932(line, where):
     """Encodes one script line in code page 932, refusing a backslash trail byte that would start an escape.
 
     The resource compiler reads the bytes of a string one by one: the second byte of a character such as
-    "表" (0x95 0x5C) is a backslash to it. Before another double-byte character it is left as written (with a
-    warning); before an ASCII letter or digit it would change the text.
+    "表" (0x95 0x5C) is a backslash to it. Before a space or another double-byte character it is left as written
+    (with a warning); before an ASCII letter, digit or mark (the closing quote too) it would change the text.
     """
     try:
         data = line.encode("cp932")
@@ -118,7 +118,7 @@ def check_cp932(line, where):
     while i < len(data):
         byte = data[i]
         if 0x81 <= byte <= 0x9F or 0xE0 <= byte <= 0xFC:
-            if data[i + 1] == 0x5C and i + 2 < len(data) and data[i + 2] < 0x80:
+            if data[i + 1] == 0x5C and i + 2 < len(data) and data[i + 2] < 0x80 and data[i + 2] != 0x20:
                 char = data[i:i + 2].decode("cp932")
                 raise TableError(f"{where}: \"{char}\" before an ASCII character reads as an escape in the resource"
                                  " script; put a space or a double-byte character after it")
