@@ -64,43 +64,36 @@ def read_table(lines, source="table"):
     return rows
 
 
-def cpp_literal(text):
+LINE_ESCAPES = {"\\": "\\\\", "\r": "\\r", "\n": "\\n", "\t": "\\t"}
+
+
+def literal(text, quote, control):
+    """The text quoted: '"' written as `quote`, backslashes and line ends escaped, other control characters
+    passed to `control`."""
     out = []
     for char in text:
-        if char in "\\\"":
-            out.append("\\" + char)
-        elif char == "\r":
-            out.append("\\r")
-        elif char == "\n":
-            out.append("\\n")
-        elif char == "\t":
-            out.append("\\t")
+        if char == '"':
+            out.append(quote)
+        elif char in LINE_ESCAPES:
+            out.append(LINE_ESCAPES[char])
         elif ord(char) < 0x20:
-            out.append(f"\\{ord(char):03o}")
+            out.append(control(char))
         else:
             out.append(char)
     return '"' + "".join(out) + '"'
+
+
+def cpp_literal(text):
+    return literal(text, '\\"', lambda char: f"\\{ord(char):03o}")
+
+
+def no_control_in_rc(char):
+    raise TableError(f"control character {ord(char):#x} cannot be written to a resource script")
 
 
 def rc_literal(text):
     """The text as a resource-script string: quotes doubled, line ends and backslashes escaped."""
-    out = []
-    for char in text:
-        if char == '"':
-            out.append('""')
-        elif char == "\\":
-            out.append("\\\\")
-        elif char == "\r":
-            out.append("\\r")
-        elif char == "\n":
-            out.append("\\n")
-        elif char == "\t":
-            out.append("\\t")
-        elif ord(char) < 0x20:
-            raise TableError(f"control character {ord(char):#x} cannot be written to a resource script")
-        else:
-            out.append(char)
-    return '"' + "".join(out) + '"'
+    return literal(text, '""', no_control_in_rc)
 
 
 def check_cp932(line, where):

@@ -94,6 +94,17 @@ class GenerateTextsTest(unittest.TestCase):
         ids = files["demo_ids.h"].decode("utf-8")
         self.assertIn("namespace engine {\n\nenum DemoId {\n    kFirst = 1,\n    kSecond = 12,\n};\n", ids)
 
+    def test_literals(self):
+        cases = [("a\\b", '"a\\\\b"', '"a\\\\b"'), ('"', '"\\""', '""""'), ("\t", '"\\t"', '"\\t"'),
+                 ("\x01", '"\\001"', None)]
+        for text, cpp, rc in cases:
+            self.assertEqual(generate_texts.cpp_literal(text), cpp, repr(text))
+            if rc is None:
+                with self.assertRaises(generate_texts.TableError):
+                    generate_texts.rc_literal(text)
+            else:
+                self.assertEqual(generate_texts.rc_literal(text), rc, repr(text))
+
     def test_bad_tables_are_refused(self):
         cases = [
             ['1 kA "a" "b"', '1 kB "c" "d"'],  # the same id twice
