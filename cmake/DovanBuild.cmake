@@ -27,7 +27,8 @@ endif()
 
 # A writer plugin: a shared library named exactly as given (Dovanmbox.so, Dovanmbox.dll), placed in the
 # build tree's plugin folder and installed beside the program. Sources named *_posix.cpp are built only where
-# there is no Win32; on Windows the plugin folder's win32/ sources, .rc and .def files join automatically.
+# there is no Win32; on Windows the plugin folder's win32/ sources, .rc and .def files join automatically. Its
+# texts come from the table texts/<name without "Dovan">.texts.
 function(dovan_add_plugin name)
   set(sources)
   foreach(source ${ARGN})
@@ -52,6 +53,11 @@ function(dovan_add_plugin name)
     CXX_VISIBILITY_PRESET hidden)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE dovan_plugin_api dovan_platform dovan_plugin_common)
+  string(REGEX REPLACE "^Dovan" "" table ${name})
+  dovan_use_texts(${name} PRIVATE)
+  if(WIN32)
+    dovan_resources_use_texts(${CMAKE_CURRENT_SOURCE_DIR}/win32/${table}.rc ${table})
+  endif()
   if(WIN32)
     # The .def file lists the plain entry-point names; without --kill-at i686 would export Name@N.
     target_link_options(${name} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)

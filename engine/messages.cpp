@@ -14,27 +14,7 @@ struct MessageText {
 };
 
 constexpr MessageText kMessages[] = {
-    {kMsgNoDbxFiles, "No dbx files to convert.", "変換対象の dbx ファイルがありません。"},
-    {kMsgCannotCreateDirectory, "Could not create a directory.", "ディレクトリを作成できません。"},
-    {kMsgFailedToConvert, "Failed to convert.", "変換に失敗しました。"},
-    {kMsgConfirmAbort, "Are you sure you want to abort conversion?", "本当に中止してよろしいですか。"},
-    {kMsgConverted, "%d message(s) were converted.", "%d 個のメッセージを変換しました。"},
-    {kMsgNoteHead,
-     "1. Confirm your Outlook Express (OE) is not running.\r\n2. This cannot reapperance OE's folder tree\r\n"
-     "----------\r\n",
-     "1. Outlook Express （以下 OE）は終了しておいてください。\r\n2. OE のフォルダツリーは再現できません。\r\n"
-     "----------\r\n"},
-    {kMsgNoPlugins, "No writer plugins are found.", "書き出しプラグインが存在しません。"},
-    {kMsgSpecifyDestination, "Specify destination folder.", "変換先を指定してください。"},
-    {kMsgSelectDestination, "Select Destination Folder to place converted files and folders.",
-     "変換したファイルやフォルダを格納するフォルダを選択してください。"},
-    {kMsgSelectSource, "Select Source Folder contains OutlookExpress dbx files.",
-     "変換する OutlookExpress dbx ファイルが存在するフォルダを選択してください。"},
-    {kMsgChangeDestination,
-     "The default destination folder of selected format is %s.\r\nDo you want to change it?",
-     "この出力形式の標準の変換先フォルダは %s です。\r\n変更しますか？"},
-    {kMsgSelectFormat, "Select Output Format.", "出力形式を選択してください。"},
-    {kMsgThreadFailed, "Failed to create a thread.", "スレッドの起動に失敗しました。"},
+#include "texts/program_strings.inc"  // generated from texts/program.texts
 };
 
 // Fills in "%d" and "%s" as wsprintf does for these texts; "%%" gives one "%". Other sequences stay as written.

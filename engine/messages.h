@@ -1,27 +1,13 @@
-// The program's messages (string ids 1 to 10 and 12 to 14) in English and Japanese.
+// The program's messages in English and Japanese. Their ids and texts are the table texts/program.texts; the
+// build makes MessageId and the string tables from it.
 #pragma once
 
 #include <string>
 
 #include "platform/platform.h"
+#include "texts/program_ids.h"  // generated: enum MessageId
 
 namespace engine {
-
-enum MessageId {
-    kMsgNoDbxFiles = 1,
-    kMsgCannotCreateDirectory = 2,
-    kMsgFailedToConvert = 3,
-    kMsgConfirmAbort = 4,
-    kMsgConverted = 5,  // "%d message(s) were converted."
-    kMsgNoteHead = 6,
-    kMsgNoPlugins = 7,
-    kMsgSpecifyDestination = 8,
-    kMsgSelectDestination = 9,
-    kMsgSelectSource = 10,
-    kMsgChangeDestination = 12,  // "%s": the plugin's default folder
-    kMsgSelectFormat = 13,
-    kMsgThreadFailed = 14,
-};
 
 // The text of a message in the language of the user interface (UTF-8 on POSIX, the ANSI code page on
 // Windows); empty for an unknown id.

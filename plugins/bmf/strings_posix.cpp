@@ -5,14 +5,7 @@
 namespace {
 
 const plugins::PluginString kStrings[] = {
-    {1, "Becky! Ver.2 (bmf)", "Becky! Ver.2 (bmf)"},
-    {2,
-     "1. Confirm your B2 is not running.\r\n2. A new mailbox named `Dovan' will be created, and a folder of each "
-     "OE folder will be created under the mailbox.",
-     "1. B2 は終了しておいてください。\r\n2. 変換先フォルダに「Dovan」メールボックスを作成し，その中に OE "
-     "のフォルダ毎にフォルダを作成します。"},
-    {3, "size of each mail storage file in KB, a whole number (default 640)",
-     "メール格納ファイル分割の目安 (KB 単位の整数、既定 640)"},
+#include "texts/bmf_strings.inc"  // generated from texts/bmf.texts
 };
 
 }  // namespace

@@ -5,10 +5,7 @@
 namespace {
 
 const plugins::PluginString kStrings[] = {
-    {1, "eml format (1file per message)", "eml 形式 (1メール1ファイル)"},
-    {2, "Hit `Setting' to select naming rule.", "ファイル名の付け方は「設定」を押してください。"},
-    {3, "sequence (default), sequence-no-extension, subject",
-     "sequence (既定), sequence-no-extension, subject"},
+#include "texts/eml_strings.inc"  // generated from texts/eml.texts
 };
 
 }  // namespace

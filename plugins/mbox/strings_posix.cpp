@@ -6,10 +6,7 @@
 namespace {
 
 const plugins::PluginString kStrings[] = {
-    {1, "UNIX mbox", "UNIX mbox"},
-    {2, "An mbox file is created per OE folder.", "OE のフォルダ毎にファイルを作成します。"},
-    {3, "from-quoting (default), ignore-case, pass-through",
-     "from-quoting（既定）、ignore-case（大文字小文字を無視）、pass-through（そのまま）"},
+#include "texts/mbox_strings.inc"  // generated from texts/mbox.texts
 };
 
 }  // namespace

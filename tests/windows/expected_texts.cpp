@@ -4,43 +4,40 @@
 
 namespace driver {
 
-const ExpectedText kProgramTexts[13] = {
-    {1, "No dbx files to convert.", "変換対象の dbx ファイルがありません。"},
-    {2, "Could not create a directory.", "ディレクトリを作成できません。"},
-    {3, "Failed to convert.", "変換に失敗しました。"},
-    {4, "Are you sure you want to abort conversion?", "本当に中止してよろしいですか。"},
-    {5, "%d message(s) were converted.", "%d 個のメッセージを変換しました。"},
-    {6,
-     "1. Confirm your Outlook Express (OE) is not running.\r\n2. This cannot reapperance OE's folder tree\r\n"
-     "----------\r\n",
-     "1. Outlook Express （以下 OE）は終了しておいてください。\r\n2. OE のフォルダツリーは再現できません。\r\n"
-     "----------\r\n"},
-    {7, "No writer plugins are found.", "書き出しプラグインが存在しません。"},
-    {8, "Specify destination folder.", "変換先を指定してください。"},
-    {9, "Select Destination Folder to place converted files and folders.",
-     "変換したファイルやフォルダを格納するフォルダを選択してください。"},
-    {10, "Select Source Folder contains OutlookExpress dbx files.",
-     "変換する OutlookExpress dbx ファイルが存在するフォルダを選択してください。"},
-    {12, "The default destination folder of selected format is %s.\r\nDo you want to change it?",
-     "この出力形式の標準の変換先フォルダは %s です。\r\n変更しますか？"},
-    {13, "Select Output Format.", "出力形式を選択してください。"},
-    {14, "Failed to create a thread.", "スレッドの起動に失敗しました。"},
+namespace {
+
+// The tables the program and the writers are built from (texts/*.texts), so that these checks see what the
+// resource compiler made of them. Of the writers' tables the checks need the names and notes.
+constexpr ExpectedText kProgramTable[] = {
+#include "texts/program_strings.inc"
 };
 
+constexpr ExpectedText kMboxTexts[] = {
+#include "texts/mbox_strings.inc"
+};
+constexpr ExpectedText kEmlTexts[] = {
+#include "texts/eml_strings.inc"
+};
+constexpr ExpectedText kBmfTexts[] = {
+#include "texts/bmf_strings.inc"
+};
+
+template <size_t count>
+constexpr ExpectedText Find(const ExpectedText (&table)[count], UINT id)
+{
+    for (const ExpectedText& text : table)
+        if (text.id == id) return text;
+    return ExpectedText{id, "", ""};
+}
+
+}  // namespace
+
+const std::span<const ExpectedText> kProgramTexts(kProgramTable);
+
 const PluginTexts kPluginTexts[3] = {
-    {"Dovanmbox.dll",
-     {1, "UNIX mbox", "UNIX mbox"},
-     {2, "An mbox file is created per OE folder.", "OE のフォルダ毎にファイルを作成します。"}},
-    {"Dovaneml.dll",
-     {1, "eml format (1file per message)", "eml 形式 (1メール1ファイル)"},
-     {2, "Hit `Setting' to select naming rule.", "ファイル名の付け方は「設定」を押してください。"}},
-    {"Dovanbmf.dll",
-     {1, "Becky! Ver.2 (bmf)", "Becky! Ver.2 (bmf)"},
-     {2,
-      "1. Confirm your B2 is not running.\r\n2. A new mailbox named `Dovan' will be created, and a folder of each "
-      "OE folder will be created under the mailbox.",
-      "1. B2 は終了しておいてください。\r\n2. 変換先フォルダに「Dovan」メールボックスを作成し，その中に OE "
-      "のフォルダ毎にフォルダを作成します。"}},
+    {"Dovanmbox.dll", Find(kMboxTexts, 1), Find(kMboxTexts, 2)},
+    {"Dovaneml.dll", Find(kEmlTexts, 1), Find(kEmlTexts, 2)},
+    {"Dovanbmf.dll", Find(kBmfTexts, 1), Find(kBmfTexts, 2)},
 };
 
 std::string ProgramText(UINT id, bool japanese, const std::string& fill)

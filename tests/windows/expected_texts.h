@@ -1,8 +1,10 @@
-// The texts the program and the writers must show, as their authors wrote them (UTF-8), in both languages.
+// The texts the program and the writers must show, in both languages (UTF-8): the tables texts/*.texts that
+// their string resources are made from.
 #pragma once
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 
 namespace driver {
@@ -13,8 +15,8 @@ struct ExpectedText {
     const char* japanese;
 };
 
-// Strings 1 to 10 and 12 to 14 of the program's table.
-extern const ExpectedText kProgramTexts[13];
+// Every string of the program's table.
+extern const std::span<const ExpectedText> kProgramTexts;
 
 struct PluginTexts {
     const char* file;
