@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "dbx/dbx_file.h"
-#include "dbx/windows.h"
+#include "dbx/byte_source.h"
 #include "tests/dbx/scratch_dir.h"
 
 namespace {
@@ -178,7 +178,8 @@ size_t RunStreamingReads(Comparison& compare, uint64_t size, uint32_t seed, int 
     for (int i = 0; i < calls && !testing::Test::HasFatalFailure(); ++i) {
         // The helper is given the time to finish its read, so that the window does move onto what it read
         // however busy the machine (where it has not finished, the reader reads in place, as tested elsewhere).
-        while (compare.fast.ahead.asked != 0 && !platform::BackgroundReadFinished(compare.fast.ahead.helper))
+        while (compare.fast.source.ahead.asked != 0 &&
+               !platform::BackgroundReadFinished(compare.fast.source.ahead.helper))
             std::this_thread::yield();
         compare.Dword(chain_at + 8);
         compare.Dword(chain_at + 12);
@@ -188,7 +189,7 @@ size_t RunStreamingReads(Comparison& compare, uint64_t size, uint32_t seed, int 
         if (below(20) == 0) compare.Dword(below(size + 16));                 // a record lookup
         if (below(1500) == 0) chain_at = below(size);                        // a jump
         if (chain_at >= size + 4096) chain_at = below(2) ? 0 : below(size);  // past the end: start again
-        largest_window = std::max(largest_window, compare.fast.text.bytes.size());
+        largest_window = std::max(largest_window, compare.fast.source.text.bytes.size());
     }
     return largest_window;
 }
@@ -206,13 +207,12 @@ protected:
         fd_ = open(path_.c_str(), flags);
         ASSERT_GE(fd_, 0);
         plain_.fd = fd_;
-        fast_.file = fd_;
-        fast_.file_size = size;
+        ASSERT_TRUE(dbx::OpenDbxFile(fast_, fd_));
         if (ReadingAhead()) dbx::StartReadingAhead(fast_, size / 4096);  // messages of 4 KB
     }
     void Close()
     {
-        dbx::StopReadingAhead(fast_);
+        dbx::CloseDbxFile(fast_);
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
         fast_ = dbx::DbxFile{};
