@@ -115,6 +115,20 @@ void StartReadingAhead(ByteSource& source, size_t message_count)
     source.ahead.forward_moves_needed = kForwardMovesBeforeReadingAhead;
 }
 
+void StartPrefetching(ByteSource& source)
+{
+    if (source.prefetcher || source.size < kSmallestPrefetchedFile) return;
+    platform::ErrorCode code = platform::LastError();  // a helper that cannot start is no failure of the caller
+    source.prefetcher = platform::StartFilePrefetcher(source.file, source.size);
+    platform::SetLastError(code);
+}
+
+void StopPrefetching(ByteSource& source)
+{
+    platform::StopFilePrefetcher(source.prefetcher);
+    source.prefetcher = nullptr;
+}
+
 void StopReadingAhead(ByteSource& source)
 {
     ByteSource::ReadAhead& ahead = source.ahead;

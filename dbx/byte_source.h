@@ -43,8 +43,14 @@ struct ByteSource {
         uint32_t forward_moves_needed = 0;  // before reading ahead: more while the helper falls behind
     };
     ReadAhead ahead;
+
+    // The whole file brought into the system's cache from start to end on a helper thread, for files above
+    // kSmallestPrefetchedFile: where the store is not in memory, the disk then sees long sequential reads
+    // instead of one small read per scattered block.
+    platform::FilePrefetcher* prefetcher = nullptr;
 };
 
+inline constexpr uint64_t kSmallestPrefetchedFile = 1 << 20;
 inline constexpr uint32_t kValueWindowSize = 4096;
 inline constexpr uint32_t kTextWindowSize = 64 * 1024;
 inline constexpr uint32_t kFirstReadAheadSize = 256 * 1024;  // read ahead at first, then twice as much each time
@@ -72,5 +78,9 @@ void StartReadingAhead(ByteSource& source, size_t message_count);
 
 // Waits for a read still in flight and ends the helper. Must come before the file is closed.
 void StopReadingAhead(ByteSource& source);
+
+// Starts and stops the prefetcher (above). Nothing changes but speed where no helper can be started.
+void StartPrefetching(ByteSource& source);
+void StopPrefetching(ByteSource& source);
 
 }  // namespace dbx

@@ -53,12 +53,17 @@ bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file)
     dbx.source.file = file;
     if (!platform::FileSize(file, &dbx.file_size)) return false;
     dbx.source.size = dbx.file_size;
+    StartPrefetching(dbx.source);
     return true;
 }
 
 void StartReadingAhead(DbxFile& dbx, size_t message_count) { StartReadingAhead(dbx.source, message_count); }
 
-void CloseDbxFile(DbxFile& dbx) { StopReadingAhead(dbx.source); }
+void CloseDbxFile(DbxFile& dbx)
+{
+    StopReadingAhead(dbx.source);
+    StopPrefetching(dbx.source);
+}
 
 uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
 {

@@ -1,7 +1,8 @@
 // The reader reads ahead through windows, and with a helper thread beyond them; every result must still be what
 // a positioned read of exactly the asked bytes gives (at the moment the bytes were read): the same values, the
 // same successes and failures, the same error codes, and the same damage flag. A plain reader is kept here as
-// the reference. Every test runs without the helper and with it.
+// the reference. Every test runs without the helper and with it; files above 1 MiB also have the prefetcher
+// bringing them into the cache meanwhile, which must change nothing.
 #include <fcntl.h>
 #include <unistd.h>
 
