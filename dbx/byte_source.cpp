@@ -94,7 +94,12 @@ void MoveTextWindow(ByteSource& source, uint64_t offset, uint32_t count)
     }
     // The helper is slower than the conversion here: it only competes with it.
     if (AskedAhead(ahead, offset, count)) ReadAheadLater(ahead);
-    Fill(source, source.text, offset, kTextWindowSize);
+    // Text that jumps elsewhere (a store whose blocks lie scattered) is read in a small window: a block's head and
+    // text lie whole in it, and most of a full window would be read in vain, a copy per block that cost more than
+    // the read itself.
+    bool moving_on = offset >= old_start && offset < old_end + kTextWindowSize;
+    bool fits_small = offset % kValueWindowSize + count <= kJumpWindowSize;
+    Fill(source, source.text, offset, moving_on || !fits_small ? kTextWindowSize : kJumpWindowSize);
     // Text that has gone on at or just past the old window several times in a row is being read through: read
     // on ahead of it. After a jump, or within a message that a few windows hold, reading ahead would mostly read
     // in vain, and the copies the helper makes then only compete with the conversion's own.

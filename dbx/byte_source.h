@@ -14,8 +14,8 @@ namespace dbx {
 // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
 // last four 4 KiB pages that values were read from (index nodes and records lie close together, and a walk
 // goes back and forth between a node and its children), and the last 64 KiB of message text (a chain's
-// blocks usually follow one another, and their heads are read from there too) or the last text read ahead
-// (below). Bytes outside them are read from the file again, and a read the windows
+// blocks usually follow one another, and their heads are read from there too; 8 KiB after a jump) or the last
+// text read ahead (below). Bytes outside them are read from the file again, and a read the windows
 // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
 struct ByteSource {
     platform::FileHandle file = platform::kNoFile;  // borrowed: opened and closed by the caller
@@ -53,6 +53,7 @@ struct ByteSource {
 inline constexpr uint64_t kSmallestPrefetchedFile = 1 << 20;
 inline constexpr uint32_t kValueWindowSize = 4096;
 inline constexpr uint32_t kTextWindowSize = 64 * 1024;
+inline constexpr uint32_t kJumpWindowSize = 8 * 1024;  // the text window after a jump
 inline constexpr uint32_t kFirstReadAheadSize = 256 * 1024;  // read ahead at first, then twice as much each time
 inline constexpr uint32_t kReadAheadSize = 2 * 1024 * 1024;      // at most
 // Moves forward of the text window read in place before reading ahead begins: at first, and at most after
