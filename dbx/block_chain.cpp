@@ -3,7 +3,6 @@
 
 #include "dbx/dbx_file.h"
 #include "dbx/layout.h"
-#include "dbx/little_endian.h"
 
 namespace dbx {
 
@@ -41,42 +40,42 @@ bool NextBlock(DbxFile& dbx, BlockChain& chain, Block& block)
     uint32_t offset = chain.next;
     if (offset == 0) return false;
     chain.next = 0;
-    if (chain.blocks_visited == 0) chain.charged = dbx.last_lookup_charged;
+    if (chain.blocks_visited == 0) chain.charged = dbx.budget.last_lookup_charged;
     if (offset >= dbx.file_size || !FirstVisit(chain, offset)) {
         dbx.damaged = true;
         return false;
     }
     ++chain.blocks_visited;
 
-    uint32_t text_length;
-    uint32_t next;
+    BlockHead head;
     // The head from the text window, which then holds the text after it too; field by field where the window
     // cannot serve it (at the end of the file, or where a field would lie past the 32-bit range).
-    const unsigned char* head = offset <= kMaxOffset - kBlockText ? PeekText(dbx, offset, kBlockText) : nullptr;
-    if (head) {
-        text_length = LoadLe32(head + kBlockTextLength);
-        next = LoadLe32(head + kBlockNext);
+    const unsigned char* bytes = offset <= kMaxOffset - kBlockText ? PeekText(dbx, offset, kBlockText) : nullptr;
+    if (bytes) {
+        head = DecodeBlockHead(bytes);
     } else {
-        text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
-        next = ReadDword(dbx, uint64_t(offset) + kBlockNext);
+        head.text_length = ReadDword(dbx, uint64_t(offset) + kBlockTextLength);
+        head.next = ReadDword(dbx, uint64_t(offset) + kBlockNext);
     }
+    uint32_t text_length = head.text_length;
     uint64_t block_text = uint64_t(offset) + kBlockText;
     // Blocks of a sound file are distinct and each holds its head and its text, so neither one chain nor the
     // first walks of all chains together can hold more than the file. Text claimed past the end of the file
     // costs nothing here: the caller's read of it fails at once, through its own error path.
     uint64_t text_in_file = std::min<uint64_t>(text_length, dbx.file_size - std::min(dbx.file_size, block_text));
     uint64_t cost = kBlockText + text_in_file;
-    if (chain.bytes + cost > dbx.file_size || (chain.charged && dbx.charged_chain_bytes + cost > dbx.file_size)) {
+    uint64_t& charged_bytes = dbx.budget.charged_chain_bytes;
+    if (chain.bytes + cost > dbx.file_size || (chain.charged && charged_bytes + cost > dbx.file_size)) {
         dbx.damaged = true;
         return false;
     }
     chain.bytes += cost;
-    if (chain.charged) dbx.charged_chain_bytes += cost;
+    if (chain.charged) charged_bytes += cost;
 
     block.offset = offset;
     block.text_length = text_length;
     block.text_offset = block_text;
-    chain.next = next;
+    chain.next = head.next;
     return true;
 }
 

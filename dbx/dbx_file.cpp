@@ -7,7 +7,7 @@
 
 #include "dbx/layout.h"
 #include "dbx/little_endian.h"
-#include "dbx/windows.h"
+#include "dbx/structure_reads.h"
 
 namespace dbx {
 
@@ -15,32 +15,30 @@ using namespace layout;
 
 namespace {
 
-bool IsMessageData(uint32_t attribute) { return (attribute & 0xF) == kMessageDataId; }
-
 // Notes a lookup of a record; the chain walked for it is charged to the file when this is the first attempt at
 // each of the record's listings (a record the index did not list counts as listed once).
-void CountLookup(DbxFile& dbx, uint32_t record)
+void CountLookup(ChainBudget& budget, uint32_t record)
 {
-    auto before = [](const DbxFile::RecordCounts& counts, uint32_t value) { return counts.record < value; };
-    auto place = std::lower_bound(dbx.listed.begin(), dbx.listed.end(), record, before);
-    if (place != dbx.listed.end() && place->record == record) {
-        dbx.last_lookup_charged = ++place->lookups <= place->listings;
+    auto before = [](const ChainBudget::RecordCounts& counts, uint32_t value) { return counts.record < value; };
+    auto place = std::lower_bound(budget.listed.begin(), budget.listed.end(), record, before);
+    if (place != budget.listed.end() && place->record == record) {
+        budget.last_lookup_charged = ++place->lookups <= place->listings;
         return;
     }
-    dbx.last_lookup_charged = ++dbx.unlisted_lookups[record] <= 1;
+    budget.last_lookup_charged = ++budget.unlisted_lookups[record] <= 1;
 }
 
-// The 4 bytes at offset from the value windows, the page read first where none holds them; null when that
+// The count bytes at offset from the value windows, the page read first where none holds them; null when that
 // page cannot hold them either.
-const unsigned char* ValueBytes(DbxFile& dbx, uint64_t offset)
+const unsigned char* ValueBytes(ByteSource& source, uint64_t offset, uint32_t count)
 {
-    auto& values = dbx.values;
+    auto& values = source.values;
     size_t found = 0;
-    while (found < values.size() && !Holds(values[found], offset, 4)) ++found;
+    while (found < values.size() && !Holds(values[found], offset, count)) ++found;
     if (found == values.size()) {
         found = values.size() - 1;  // the least recently used makes room
-        Fill(dbx, values[found], offset, kValueWindowSize);
-        if (!Holds(values[found], offset, 4)) return nullptr;
+        Fill(source, values[found], offset, kValueWindowSize);
+        if (!Holds(values[found], offset, count)) return nullptr;
     }
     std::rotate(values.begin(), values.begin() + found, values.begin() + found + 1);
     return values[0].bytes.data() + (offset - values[0].start);
@@ -50,10 +48,21 @@ const unsigned char* ValueBytes(DbxFile& dbx, uint64_t offset)
 
 bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file)
 {
-    StopReadingAhead(dbx);
+    CloseDbxFile(dbx);
     dbx = DbxFile{};
-    dbx.file = file;
-    return platform::FileSize(file, &dbx.file_size);
+    dbx.source.file = file;
+    if (!platform::FileSize(file, &dbx.file_size)) return false;
+    dbx.source.size = dbx.file_size;
+    StartPrefetching(dbx.source);
+    return true;
+}
+
+void StartReadingAhead(DbxFile& dbx, size_t message_count) { StartReadingAhead(dbx.source, message_count); }
+
+void CloseDbxFile(DbxFile& dbx)
+{
+    StopReadingAhead(dbx.source);
+    StopPrefetching(dbx.source);
 }
 
 uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
@@ -64,13 +73,14 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
         dbx.damaged = true;
         return 0;
     }
-    if (Holds(dbx.text, offset, 4)) return LoadLe32(dbx.text.bytes.data() + (offset - dbx.text.start));
-    const unsigned char* held = ValueBytes(dbx, offset);
+    ByteSource& source = dbx.source;
+    if (Holds(source.text, offset, 4)) return LoadLe32(source.text.bytes.data() + (offset - source.text.start));
+    const unsigned char* held = ValueBytes(source, offset, 4);
     if (!held) {
         // A value that straddles a page's end, or one the page could not be read for, is read on its own.
         unsigned char bytes[4];
         uint32_t got = 0;
-        if (!platform::ReadAt(dbx.file, offset, bytes, 4, &got) || got != 4) {
+        if (!platform::ReadAt(source.file, offset, bytes, 4, &got) || got != 4) {
             dbx.damaged = true;
             return 0;
         }
@@ -79,12 +89,30 @@ uint32_t ReadDword(DbxFile& dbx, uint64_t offset)
     return LoadLe32(held);
 }
 
+bool ReadWhole(DbxFile& dbx, uint64_t offset, unsigned char* bytes, uint32_t count)
+{
+    ByteSource& source = dbx.source;
+    const unsigned char* held = nullptr;
+    if (Holds(source.text, offset, count))
+        held = source.text.bytes.data() + (offset - source.text.start);
+    else
+        held = ValueBytes(source, offset, count);
+    if (held) std::memcpy(bytes, held, count);
+    return held != nullptr;
+}
+
+void StoreLe32(unsigned char* bytes, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
 const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count)
 {
+    ByteSource& source = dbx.source;
     if (offset > kMaxOffset || count > kTextWindowSize - kValueWindowSize) return nullptr;
-    if (!Holds(dbx.text, offset, count)) MoveTextWindow(dbx, offset, count);
-    if (!Holds(dbx.text, offset, count) || dbx.text.bytes.empty()) return nullptr;
-    return dbx.text.bytes.data() + (offset - dbx.text.start);
+    if (!Holds(source.text, offset, count)) MoveTextWindow(source, offset, count);
+    if (!Holds(source.text, offset, count) || source.text.bytes.empty()) return nullptr;
+    return source.text.bytes.data() + (offset - source.text.start);
 }
 
 bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
@@ -100,7 +128,7 @@ bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
     }
     // Exactly the bytes asked for, so that a cut or unreadable file fails here as it would without windows.
     uint32_t got = 0;
-    if (!platform::ReadAt(dbx.file, offset, buffer, count, &got)) return false;
+    if (!platform::ReadAt(dbx.source.file, offset, buffer, count, &got)) return false;
     if (got != count) {
         dbx.damaged = true;
         platform::SetLastError(platform::kErrorStoreDamaged);
@@ -112,34 +140,22 @@ bool ReadBytes(DbxFile& dbx, uint64_t offset, void* buffer, uint32_t count)
 MessageData LocateMessageData(DbxFile& dbx, uint32_t record_offset)
 {
     MessageData result;
-    CountLookup(dbx, record_offset);
+    CountLookup(dbx.budget, record_offset);
     if (record_offset == 0) {
         // Offset 0 is the file header: an index entry that names it is damaged.
         dbx.damaged = true;
         return result;
     }
-    // Both entries are read before either is tested; entry 4 wins.
-    uint32_t entry4 = ReadDword(dbx, uint64_t(record_offset) + kRecordEntry4);
-    uint32_t entry3 = ReadDword(dbx, uint64_t(record_offset) + kRecordEntry3);
-    uint32_t chosen;
-    if (IsMessageData(entry4)) {
-        chosen = entry4;
-        result.kind = kKindNews;
-    } else if (IsMessageData(entry3)) {
-        chosen = entry3;
-        result.kind = kKindMail;
-    } else {
-        return result;
-    }
-    result.found = true;
-    if ((chosen & 0xFF) >= kAttributeDirect) {
-        result.first_block = chosen >> 8;
+    // Both entries are read before either is tested.
+    RecordHead head = DecodeRecordHead(ReadStructure(dbx, record_offset, kRecordHeadFields).data());
+    MessageDataEntry entry = ChooseMessageData(head);
+    result.found = entry.found;
+    result.kind = entry.kind;
+    if (!entry.found || entry.direct) {
+        result.first_block = entry.value;
     } else {
         // The value lies in the data area behind the N attribute entries; only bits 8-15 give its place.
-        uint32_t attribute_count = ReadDword(dbx, uint64_t(record_offset) + kRecordAttributeCount) & 0xFF;
-        uint32_t data_offset = (chosen >> 8) & 0xFF;
-        uint64_t value_at = uint64_t(record_offset) + kRecordAttributes + 4ull * attribute_count + data_offset;
-        result.first_block = ReadDword(dbx, value_at);
+        result.first_block = ReadDword(dbx, DataAreaValueOffset(record_offset, head.attribute_count, entry.value));
     }
     return result;
 }

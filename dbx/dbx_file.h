@@ -1,7 +1,8 @@
 // DbxFile: the read-only reader of one Outlook Express 5/6 message-folder file (.dbx).
 //
 // Every value is fetched at an absolute 32-bit offset; an unreadable value reads as 0. The reader does not
-// open or close the file. The layout it reads is described in docs/dbx-format.md.
+// open or close the file. The layout it reads is described in docs/dbx-format.md; the structures are decoded by
+// dbx/decode.h and the bytes come from the byte source (dbx/byte_source.h).
 //
 // Every offset in a store is untrusted. On a damaged file the reader never visits the same index node twice,
 // never follows the same block twice within one message, never recurses as deep as the file says, and bounds
@@ -9,82 +10,38 @@
 // file the results are exactly those of the plain walk.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "dbx/byte_source.h"
+#include "dbx/chain_budget.h"
+#include "dbx/decode.h"
 #include "platform/platform.h"
 
 namespace dbx {
 
-// Named offsets of the file header.
-inline constexpr uint32_t kHeaderMessageCount = 0xC4;  // 196: tested against zero only
-inline constexpr uint32_t kHeaderRootNode = 0xE4;      // 228: the root of the message index tree
+using layout::kHeaderMessageCount;
+using layout::kHeaderRootNode;
 
 struct DbxFile {
-    platform::FileHandle file = platform::kNoFile;  // borrowed: opened and closed by the caller
-    uint64_t file_size = 0;                         // taken once when the reader is set up
-    bool damaged = false;                           // set when the reader met a malformed structure
-
-    // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
-    // last four 4 KiB pages that values were read from (index nodes and records lie close together, and a walk
-    // goes back and forth between a node and its children), and the last 64 KiB of message text (a chain's
-    // blocks usually follow one another, and their heads are read from there too) or the last text read ahead
-    // (below). Bytes outside them are read from the file again, and a read the windows
-    // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
-    struct Window {
-        std::vector<unsigned char> bytes;
-        uint64_t start = 0;
-    };
-    std::array<Window, 4> values;  // the most recently used first
-    Window text;
-
-    // Text read ahead on a helper thread, once StartReadingAhead has started one: while the text window moves
-    // forward through the file, the text that follows it (from a window's length before its end, so that text
-    // straddling its end lies whole in it; 256 KiB at first, then twice as much each time, up to 2 MiB) is read
-    // while the window's text is converted, and the window then moves onto it. A window that jumps elsewhere is
-    // read in place, as without a helper, and so are the first few windows after it that move forward.
-    struct ReadAhead {
-        platform::BackgroundReader* helper = nullptr;
-        std::vector<unsigned char> bytes;  // the helper's while a read is in flight
-        uint64_t start = 0;
-        uint32_t asked = 0;  // bytes of the read in flight; 0 when none is
-        uint32_t size = 0;   // bytes of the read begun last
-        uint32_t forward_moves = 0;  // reads in place in a row that went on at or just past the window before
-        uint32_t forward_moves_needed = 0;  // before reading ahead: more while the helper falls behind
-    };
-    ReadAhead ahead;
-
-    // What bounds the work of a damaged file. In a sound file the blocks of all messages are distinct, so the
-    // chains walked for the first attempt at each listed record add up to no more than the file's size;
-    // further attempts at a record (the user's retries) are not charged.
-    // Per record the index walk listed, in record order: how often it was listed and how often LocateMessageData
-    // was asked for it (a sorted list: one lookup per message must cost next to nothing). Records the index did
-    // not list are counted apart.
-    struct RecordCounts {
-        uint32_t record;
-        uint32_t listings;
-        uint32_t lookups;
-    };
-    std::vector<RecordCounts> listed;
-    std::unordered_map<uint32_t, uint32_t> unlisted_lookups;
-    bool last_lookup_charged = true;   // the latest LocateMessageData was a first attempt at its record
-    uint64_t charged_chain_bytes = 0;  // heads and texts of the charged chains so far
+    uint64_t file_size = 0;  // taken once when the reader is set up
+    bool damaged = false;    // set when the reader met a malformed structure
+    ByteSource source;       // the file's bytes
+    ChainBudget budget;      // what bounds the work of a damaged file
 };
 
-// Sets up a reader over an open file (takes its size). False when the size cannot be taken.
+// Sets up a reader over an open file (borrowed: the caller closes it after CloseDbxFile). False when the size
+// cannot be taken.
 bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file);
 
-// Reads text ahead on a helper thread from now on, for a file of `message_count` messages that are small on
-// average (otherwise, or where no thread can be started, nothing changes). Every result stays what a read of
-// the file gives, as of the moment its bytes were read.
+// Reads text ahead from now on, for a file of `message_count` messages (where it pays). Every result stays what a
+// read of the file gives, as of the moment its bytes were read.
 void StartReadingAhead(DbxFile& dbx, size_t message_count);
 
-// Waits for a read still in flight and ends the helper. Must come before the file is closed.
-void StopReadingAhead(DbxFile& dbx);
+// Ends what the reader keeps of the file. Must come before the file is closed; OpenDbxFile may follow.
+void CloseDbxFile(DbxFile& dbx);
 
 // The 32-bit little-endian value at an absolute offset, or 0 when it cannot be read (which marks the file
 // damaged: everything the reader reads lies inside a sound file).
@@ -103,10 +60,6 @@ const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count);
 // message count was found non-zero. A record that the index lists twice stays listed twice (and marks the file
 // damaged: a sound index lists each message once). Counts the lookups of records afresh.
 std::vector<uint32_t> CollectMessageRecords(DbxFile& dbx);
-
-// Values of MessageKind (plugin_api): 1 mail, 2 news.
-inline constexpr uint32_t kKindMail = 1;
-inline constexpr uint32_t kKindNews = 2;
 
 struct MessageData {
     bool found = false;        // false: the record holds no message data

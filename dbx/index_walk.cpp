@@ -3,6 +3,7 @@
 
 #include "dbx/dbx_file.h"
 #include "dbx/layout.h"
+#include "dbx/structure_reads.h"
 
 namespace dbx {
 
@@ -42,12 +43,10 @@ struct IndexWalk {
                 dbx.damaged = true;
                 return;
             }
-            uint32_t first_child = ReadDword(dbx, uint64_t(node) + kNodeFirstChild);
-            uint32_t entry_count = ReadDword(dbx, uint64_t(node) + kNodeEntryCount) & 0x00FFFFFF;
-            uint32_t first_child_count = ReadDword(dbx, uint64_t(node) + kNodeFirstChildCount);
-            stack.push_back({node, entry_count, 0});
-            if (first_child_count == 0) return;
-            node = first_child;
+            NodeHead head = DecodeNodeHead(ReadStructure(dbx, node, kNodeHeadFields).data());
+            stack.push_back({node, head.entry_count, 0});
+            if (head.first_child_count == 0) return;
+            node = head.first_child;
         }
     }
 
@@ -61,16 +60,14 @@ struct IndexWalk {
             frame.next_entry = frame.entry_count;
             return;
         }
-        uint32_t record = ReadDword(dbx, entry + kEntryRecord);
-        uint32_t child = ReadDword(dbx, entry + kEntryChild);
-        uint32_t child_count = ReadDword(dbx, entry + kEntryChildCount);
-        records.push_back(record);
-        if (child_count != 0) Enter(child);  // may move the stack, so `frame` is not used after this
+        NodeEntry listed = DecodeNodeEntry(ReadStructure(dbx, entry, kNodeEntryFields).data());
+        records.push_back(listed.record);
+        if (listed.child_count != 0) Enter(listed.child);  // may move the stack, so `frame` is not used after this
     }
 
     std::vector<uint32_t> Run()
     {
-        uint32_t root = ReadDword(dbx, kHeaderRootNode);
+        uint32_t root = ReadDword(dbx, kHeaderRootNode);  // the only field of the header the walk needs
         Enter(root);  // a root of 0 with a non-zero message count marks the file damaged there
         while (!stack.empty()) {
             WalkFrame& frame = stack.back();
@@ -89,14 +86,15 @@ void CountListings(DbxFile& dbx, const std::vector<uint32_t>& records)
 {
     std::vector<uint32_t> sorted = records;
     std::sort(sorted.begin(), sorted.end());
-    dbx.listed.clear();
-    dbx.unlisted_lookups.clear();
+    ChainBudget& budget = dbx.budget;
+    budget.listed.clear();
+    budget.unlisted_lookups.clear();
     for (uint32_t record : sorted) {
-        if (!dbx.listed.empty() && dbx.listed.back().record == record) {
-            ++dbx.listed.back().listings;
+        if (!budget.listed.empty() && budget.listed.back().record == record) {
+            ++budget.listed.back().listings;
             dbx.damaged = true;
         } else {
-            dbx.listed.push_back({record, 1, 0});
+            budget.listed.push_back({record, 1, 0});
         }
     }
 }

@@ -5,6 +5,11 @@
 
 namespace dbx::layout {
 
+// File header.
+inline constexpr uint32_t kHeaderMessageCount = 0xC4;  // tested against zero only
+inline constexpr uint32_t kHeaderRootNode = 0xE4;      // the root of the message index tree
+inline constexpr uint32_t kHeaderSize = 0xE8;          // the bytes up to the last field read
+
 // Index tree node.
 inline constexpr uint32_t kNodeFirstChild = 8;
 inline constexpr uint32_t kNodeEntryCount = 17;  // 24 bits: bytes 17 to 19
@@ -23,6 +28,7 @@ inline constexpr uint32_t kRecordAttributeCount = 10;  // 8 bits
 inline constexpr uint32_t kRecordAttributes = 12;      // 4 bytes per attribute entry
 inline constexpr uint32_t kRecordEntry3 = kRecordAttributes + 4 * 3;
 inline constexpr uint32_t kRecordEntry4 = kRecordAttributes + 4 * 4;
+inline constexpr uint32_t kRecordHeadSize = kRecordEntry4 + 4;  // the bytes up to entry 4
 
 // Attribute entry.
 inline constexpr uint32_t kAttributeDirect = 0x80;  // bit 7 of the id byte: the value is in the entry itself

@@ -151,8 +151,8 @@ bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, ui
     // A count of 0, or one that cannot be read, is an empty folder.
     if (dbx::ReadDword(dbx, dbx::kHeaderMessageCount) != 0) {
         go_on = ConvertMessages(front_end, dbx, scope, total, piece_damaged);
-        dbx::StopReadingAhead(dbx);  // the helper ConvertMessages may have started is done before the close
     }
+    dbx::CloseDbxFile(dbx);  // before the file it reads is closed
     platform::CloseFile(file);
     if (dbx.damaged || piece_damaged) front_end.FolderDamaged(scope.folder_name);
     return go_on;

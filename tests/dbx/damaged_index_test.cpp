@@ -8,37 +8,16 @@
 namespace {
 
 using fixture::NodeSpec;
-using fixture::Place;
 using Records = std::vector<uint32_t>;
 
-constexpr uint32_t kRoot = 0x3000;
-
-void PlaceNode(std::string& image, uint32_t at, NodeSpec node)
-{
-    node.self = at;
-    Place(image, at, fixture::EncodeNode(node));
-}
-
-struct WalkResult {
-    Records records;
-    bool damaged = false;
-};
-
-WalkResult Walk(const std::string& image)
-{
-    OpenedImage opened(image);
-    WalkResult result;
-    result.records = dbx::CollectMessageRecords(opened.store());
-    result.damaged = opened.store().damaged;
-    return result;
-}
+constexpr uint32_t kRoot = kTestRoot;
 
 TEST(DamagedIndex, NodeThatIsItsOwnDescendant)
 {
     // Through the first child.
     std::string image = HeaderImage(1, kRoot);
     PlaceNode(image, kRoot, {.first_child = kRoot, .first_child_count = 1, .entries = {{0xA000, 0, 0}}});
-    WalkResult walk = Walk(image);
+    WalkResult walk = WalkIndex(image);
     EXPECT_EQ(walk.records, (Records{0xA000}));
     EXPECT_TRUE(walk.damaged);
 
@@ -46,7 +25,7 @@ TEST(DamagedIndex, NodeThatIsItsOwnDescendant)
     image = HeaderImage(1, kRoot);
     PlaceNode(image, kRoot, {.entries = {{0xA000, kRoot, 1}, {0xB000, 0x3400, 1}}});
     PlaceNode(image, 0x3400, {.first_child = kRoot, .first_child_count = 9, .entries = {{0xC000, 0x3400, 1}}});
-    walk = Walk(image);
+    walk = WalkIndex(image);
     EXPECT_EQ(walk.records, (Records{0xA000, 0xB000, 0xC000}));
     EXPECT_TRUE(walk.damaged);
 }
@@ -64,7 +43,7 @@ TEST(DamagedIndex, NodesSharedByManyParentsAreWalkedOnce)
                   {.first_child = next, .first_child_count = count, .entries = {{0x10000 + level, next, count}}});
         expected.insert(expected.begin(), 0x10000 + level);
     }
-    WalkResult walk = Walk(image);
+    WalkResult walk = WalkIndex(image);
     EXPECT_EQ(walk.records, expected);
     EXPECT_TRUE(walk.damaged);
 }
@@ -98,14 +77,14 @@ TEST(DamagedIndex, TreeNestedAHundredThousandLevelsIsWalkedWithoutRecursion)
         SCOPED_TRACE(through_first_children ? "first children" : "entry children");
         Records expected;
         std::string image = DeepTree(100000, through_first_children, expected);
-        WalkResult walk = Walk(image);
+        WalkResult walk = WalkIndex(image);
         EXPECT_EQ(walk.records, expected);
         EXPECT_FALSE(walk.damaged);  // deep, but every node sound
 
         // The same tree whose deepest node points back to the root.
         fixture::PatchLe32(image, image.size() - 36 + (through_first_children ? 8 : 28), kRoot);
         fixture::PatchLe32(image, image.size() - 36 + (through_first_children ? 20 : 32), 1);
-        walk = Walk(image);
+        walk = WalkIndex(image);
         EXPECT_EQ(walk.records, expected);
         EXPECT_TRUE(walk.damaged);
     }
@@ -116,7 +95,7 @@ TEST(DamagedIndex, HugeEntryCountStopsAtTheEndOfTheFile)
     for (uint32_t size : {0x4000u, 0x100000u}) {
         std::string image = HeaderImage(1, kRoot, size);
         PlaceNode(image, kRoot, {.entries = {{0xA000, 0, 0}}, .entry_count = 0xFFFFFF});
-        WalkResult walk = Walk(image);
+        WalkResult walk = WalkIndex(image);
         ASSERT_FALSE(walk.records.empty());
         EXPECT_EQ(walk.records[0], 0xA000u);
         EXPECT_LE(walk.records.size(), (size - kRoot) / 12 + 1);
@@ -136,7 +115,7 @@ TEST(DamagedIndex, EntriesAreBoundedByWhatTheFileCouldHold)
         fixture::PatchLe32(image, at + 24 + 4, at + 16);  // entry 0's child: the next node
         fixture::PatchLe32(image, at + 24 + 8, 1);
     }
-    WalkResult walk = Walk(image);
+    WalkResult walk = WalkIndex(image);
     EXPECT_LE(walk.records.size(), image.size() / 12);
     EXPECT_TRUE(walk.damaged);
 }
@@ -146,7 +125,7 @@ TEST(DamagedIndex, OffsetsThatNameNoNode)
     // Root 0 with a non-zero count, past the end, reaching past 4 GiB.
     for (uint32_t root : {0u, 0x4000u, 0x80000000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
         std::string image = HeaderImage(3, root);
-        WalkResult walk = Walk(image);
+        WalkResult walk = WalkIndex(image);
         EXPECT_TRUE(walk.records.empty()) << root;
         EXPECT_TRUE(walk.damaged) << root;
     }
@@ -156,7 +135,7 @@ TEST(DamagedIndex, OffsetsThatNameNoNode)
     PlaceNode(image, kRoot,
               {.first_child = 0, .first_child_count = 5,
                .entries = {{0xA000, 0, 3}, {0xB000, 0x9000, 1}, {0xC000, 0xFFFFFFF4, 2}, {0xD000, 0, 0}}});
-    WalkResult walk = Walk(image);
+    WalkResult walk = WalkIndex(image);
     EXPECT_EQ(walk.records, (Records{0xA000, 0xB000, 0xC000, 0xD000}));
     EXPECT_TRUE(walk.damaged);
 }
@@ -167,13 +146,13 @@ TEST(DamagedIndex, NodeCutByTheEndOfTheFile)
     std::string image = HeaderImage(2, kRoot);
     PlaceNode(image, kRoot, {.entries = {{0xA000, 0, 0}, {0xB000, 0x3400, 1}}});
     image.resize(kRoot + 24 + 12 + 6);
-    WalkResult walk = Walk(image);
+    WalkResult walk = WalkIndex(image);
     EXPECT_EQ(walk.records, (Records{0xA000, 0xB000}));
     EXPECT_TRUE(walk.damaged);
 
     // A node whose head is cut lists nothing.
     image.resize(kRoot + 18);
-    walk = Walk(image);
+    walk = WalkIndex(image);
     EXPECT_TRUE(walk.records.empty());
     EXPECT_TRUE(walk.damaged);
 }

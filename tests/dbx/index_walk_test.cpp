@@ -6,26 +6,10 @@
 
 namespace {
 
-using fixture::NodeEntry;
 using fixture::NodeSpec;
-using fixture::Place;
 using Records = std::vector<uint32_t>;
 
-constexpr uint32_t kRoot = 0x3000;
-
-void PlaceNode(std::string& image, uint32_t at, NodeSpec node)
-{
-    node.self = at;
-    Place(image, at, fixture::EncodeNode(node));
-}
-
-Records Walk(const std::string& image, bool* damaged = nullptr)
-{
-    OpenedImage opened(image);
-    Records records = dbx::CollectMessageRecords(opened.store());
-    if (damaged) *damaged = opened.store().damaged;
-    return records;
-}
+constexpr uint32_t kRoot = kTestRoot;
 
 TEST(IndexWalk, FirstChildAndEntryChildrenGiveAnInOrderList)
 {
@@ -36,14 +20,14 @@ TEST(IndexWalk, FirstChildAndEntryChildrenGiveAnInOrderList)
                .entries = {{0xA000, 0x3800, 1}, {0xB000, 0, 0}, {0xC000, 0, 0}}});
     PlaceNode(image, 0x3400, {.entries = {{0x1000, 0, 0}}});  // X
     PlaceNode(image, 0x3800, {.entries = {{0x2000, 0, 0}}});  // Y
-    bool damaged = true;
-    EXPECT_EQ(Walk(image, &damaged), (Records{0x1000, 0xA000, 0x2000, 0xB000, 0xC000}));
-    EXPECT_FALSE(damaged);
+    WalkResult walk = WalkIndex(image);
+    EXPECT_EQ(walk.records, (Records{0x1000, 0xA000, 0x2000, 0xB000, 0xC000}));
+    EXPECT_FALSE(walk.damaged);
 
     // The same node without children: A, B, C.
     image = HeaderImage(3, kRoot);
     PlaceNode(image, kRoot, {.entries = {{0xA000, 0, 0}, {0xB000, 0, 0}, {0xC000, 0, 0}}});
-    EXPECT_EQ(Walk(image), (Records{0xA000, 0xB000, 0xC000}));
+    EXPECT_EQ(WalkIndex(image).records, (Records{0xA000, 0xB000, 0xC000}));
 }
 
 TEST(IndexWalk, EntryCountIsTheTwentyFourBitsOfBytes17To19)
@@ -58,9 +42,9 @@ TEST(IndexWalk, EntryCountIsTheTwentyFourBitsOfBytes17To19)
     std::string image = HeaderImage(300, kRoot);
     PlaceNode(image, kRoot, node);
     ASSERT_EQ(static_cast<unsigned char>(image[kRoot + 18]), 1);
-    bool damaged = true;
-    EXPECT_EQ(Walk(image, &damaged), expected);
-    EXPECT_FALSE(damaged);
+    WalkResult walk = WalkIndex(image);
+    EXPECT_EQ(walk.records, expected);
+    EXPECT_FALSE(walk.damaged);
 
     // Byte 16 is no part of the count, nor is byte 20, the first child's count.
     image = HeaderImage(3, kRoot);
@@ -68,7 +52,7 @@ TEST(IndexWalk, EntryCountIsTheTwentyFourBitsOfBytes17To19)
               {.first_child = 0x3800, .first_child_count = 1, .entries = {{0xA000, 0, 0}, {0xB000, 0, 0}}});
     PlaceNode(image, 0x3800, {.entries = {{0x1000, 0, 0}}});
     image[kRoot + 16] = '\x7f';
-    EXPECT_EQ(Walk(image), (Records{0x1000, 0xA000, 0xB000}));
+    EXPECT_EQ(WalkIndex(image).records, (Records{0x1000, 0xA000, 0xB000}));
 }
 
 TEST(IndexWalk, ChildrenWithAZeroCountAreNotFollowed)
@@ -79,9 +63,9 @@ TEST(IndexWalk, ChildrenWithAZeroCountAreNotFollowed)
                .entries = {{0xA000, 0x3800, 0}, {0xB000, 0xFFFFFFF0, 0}}});
     PlaceNode(image, 0x3400, {.entries = {{0x1000, 0, 0}}});
     PlaceNode(image, 0x3800, {.entries = {{0x2000, 0, 0}}});
-    bool damaged = true;
-    EXPECT_EQ(Walk(image, &damaged), (Records{0xA000, 0xB000}));
-    EXPECT_FALSE(damaged);
+    WalkResult walk = WalkIndex(image);
+    EXPECT_EQ(walk.records, (Records{0xA000, 0xB000}));
+    EXPECT_FALSE(walk.damaged);
 }
 
 TEST(IndexWalk, NodeWithoutEntriesGivesOnlyItsFirstChildsSubtree)
@@ -89,7 +73,7 @@ TEST(IndexWalk, NodeWithoutEntriesGivesOnlyItsFirstChildsSubtree)
     std::string image = HeaderImage(2, kRoot);
     PlaceNode(image, kRoot, {.first_child = 0x3400, .first_child_count = 2});
     PlaceNode(image, 0x3400, {.entries = {{0x1000, 0, 0}, {0x1100, 0, 0}}});
-    EXPECT_EQ(Walk(image), (Records{0x1000, 0x1100}));
+    EXPECT_EQ(WalkIndex(image).records, (Records{0x1000, 0x1100}));
 }
 
 TEST(IndexWalk, SubtreeCountsNeedNotMatchTheirSubtrees)
@@ -99,9 +83,9 @@ TEST(IndexWalk, SubtreeCountsNeedNotMatchTheirSubtrees)
     PlaceNode(image, kRoot, {.first_child = 0x3400, .first_child_count = 7, .entries = {{0xA000, 0x3800, 1}}});
     PlaceNode(image, 0x3400, {.entries = {{0x1000, 0, 0}, {0x1100, 0, 0}}});
     PlaceNode(image, 0x3800, {.entries = {{0x2000, 0, 0}, {0x2100, 0, 0}, {0x2200, 0, 0}}});
-    bool damaged = true;
-    EXPECT_EQ(Walk(image, &damaged), (Records{0x1000, 0x1100, 0xA000, 0x2000, 0x2100, 0x2200}));
-    EXPECT_FALSE(damaged);
+    WalkResult walk = WalkIndex(image);
+    EXPECT_EQ(walk.records, (Records{0x1000, 0x1100, 0xA000, 0x2000, 0x2100, 0x2200}));
+    EXPECT_FALSE(walk.damaged);
 }
 
 TEST(IndexWalk, RecordsAreListedAsOftenAsTheTreeHoldsThem)
@@ -109,9 +93,9 @@ TEST(IndexWalk, RecordsAreListedAsOftenAsTheTreeHoldsThem)
     std::string image = HeaderImage(3, kRoot);
     PlaceNode(image, kRoot, {.entries = {{0xA000, 0x3800, 1}, {0xA000, 0, 0}}});
     PlaceNode(image, 0x3800, {.entries = {{0xA000, 0, 0}}});
-    bool damaged = false;
-    EXPECT_EQ(Walk(image, &damaged), (Records{0xA000, 0xA000, 0xA000}));
-    EXPECT_TRUE(damaged);  // a sound index lists each message once
+    WalkResult walk = WalkIndex(image);
+    EXPECT_EQ(walk.records, (Records{0xA000, 0xA000, 0xA000}));
+    EXPECT_TRUE(walk.damaged);  // a sound index lists each message once
 }
 
 TEST(IndexWalk, HeaderCountDecidesWhetherTheFolderHoldsAnything)

@@ -119,6 +119,36 @@ TEST(LargeOffsets, StructuresReachingPastFourGiBDoNotWrapAround)
         EXPECT_FALSE(dbx::NextBlock(store, chain, block));
     }
     EXPECT_TRUE(store.damaged);
+    dbx::CloseDbxFile(store);
+    platform::CloseFile(file);
+}
+
+TEST(LargeOffsets, ARecordBelowFourGiBWhoseValueLiesPastItReadsNoValue)
+{
+    ScratchDir dir;
+    std::string path = dir.File("value.dbx");
+    // The record's head fills the last 32 bytes below 4 GiB; its message-data value would lie 0x10 bytes past
+    // them. An address taken in 32 bits would wrap around to offset 0x10 of the header, which holds a block.
+    constexpr uint32_t kRecord = 0xFFFFFFE0;
+    std::string header = fixture::EncodeHeader(1, 0);
+    fixture::PatchLe32(header, 0x10, 0x2000);
+    fixture::RecordSpec record{.self = kRecord,
+                               .attributes = {DirectAttribute(0, 1), IndirectAttribute(1, 4), IndirectAttribute(2, 4),
+                                              IndirectAttribute(4, 0x10), DirectAttribute(5, 0)}};
+    std::vector<FilePiece> pieces = {{0, header}, {kRecord, fixture::EncodeRecord(record)},
+                                     Block(0x2000, "the wrapped-around block", 0)};
+    if (!WriteSparse(path, pieces)) GTEST_SKIP() << "the file system does not keep sparse files";
+
+    platform::FileHandle file = platform::OpenForReading(path.c_str());
+    ASSERT_NE(file, platform::kNoFile);
+    dbx::DbxFile store;
+    ASSERT_TRUE(dbx::OpenDbxFile(store, file));
+    dbx::MessageData data = dbx::LocateMessageData(store, kRecord);
+    EXPECT_TRUE(data.found);
+    EXPECT_EQ(data.kind, dbx::kKindMail);
+    EXPECT_EQ(data.first_block, 0u);
+    EXPECT_TRUE(store.damaged);
+    dbx::CloseDbxFile(store);
     platform::CloseFile(file);
 }
 

@@ -15,6 +15,7 @@ OpenedImage::OpenedImage(const std::string& image)
 
 OpenedImage::~OpenedImage()
 {
+    dbx::CloseDbxFile(store_);
     if (file_ != platform::kNoFile) platform::CloseFile(file_);
 }
 
@@ -55,4 +56,19 @@ std::string HeaderImage(uint32_t message_count, uint32_t root, uint32_t size)
     std::string image = fixture::EncodeHeader(message_count, root);
     image.resize(size, '\0');
     return image;
+}
+
+void PlaceNode(std::string& image, uint32_t at, fixture::NodeSpec node)
+{
+    node.self = at;
+    fixture::Place(image, at, fixture::EncodeNode(node));
+}
+
+WalkResult WalkIndex(const std::string& image)
+{
+    OpenedImage opened(image);
+    WalkResult result;
+    result.records = dbx::CollectMessageRecords(opened.store());
+    result.damaged = opened.store().damaged;
+    return result;
 }

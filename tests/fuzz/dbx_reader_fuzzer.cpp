@@ -35,15 +35,10 @@ uint64_t ReadMessage(dbx::DbxFile& store, uint32_t record)
     return read;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+// Everything the conversion reads of one store.
+void ReadStore(dbx::DbxFile& store, size_t size)
 {
-    platform::FileHandle file = FuzzInputFile(data, size);
-    if (file == platform::kNoFile) return 0;
-    dbx::DbxFile store;
-    if (!dbx::OpenDbxFile(store, file)) return 0;
-    if (dbx::ReadDword(store, dbx::kHeaderMessageCount) == 0) return 0;
+    if (dbx::ReadDword(store, dbx::kHeaderMessageCount) == 0) return;
 
     std::vector<uint32_t> records = dbx::CollectMessageRecords(store);
     // Every listed record costs at least one 12-byte entry of the file.
@@ -57,5 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Retries of the first message are not charged, and both give the same text.
     if (!records.empty() && ReadMessage(store, records.front()) != ReadMessage(store, records.front()))
         __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    platform::FileHandle file = FuzzInputFile(data, size);
+    if (file == platform::kNoFile) return 0;
+    dbx::DbxFile store;
+    if (dbx::OpenDbxFile(store, file)) ReadStore(store, size);
+    dbx::CloseDbxFile(store);  // the input file is written over for the next input
     return 0;
 }

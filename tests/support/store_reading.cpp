@@ -47,6 +47,7 @@ ReadStoreResult ReadStore(const std::string& path, bool with_text)
         }
         result.damaged = store.damaged;
     }
+    dbx::CloseDbxFile(store);
     platform::CloseFile(file);
     return result;
 }

@@ -93,6 +93,7 @@ TEST(ChainVisits, EveryChainEndsWhereAPlainSetOfVisitedBlocksEndsIt)
         dbx::BlockChain chain = dbx::StartBlockChain(graph.offsets[first]);
         dbx::Block block;
         while (dbx::NextBlock(dbx, chain, block)) walked.push_back(block.offset);
+        dbx::CloseDbxFile(dbx);
         platform::CloseFile(file);
 
         ASSERT_EQ(walked, expected) << "round " << round;

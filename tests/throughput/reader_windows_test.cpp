@@ -1,7 +1,8 @@
 // The reader reads ahead through windows, and with a helper thread beyond them; every result must still be what
 // a positioned read of exactly the asked bytes gives (at the moment the bytes were read): the same values, the
 // same successes and failures, the same error codes, and the same damage flag. A plain reader is kept here as
-// the reference. Every test runs without the helper and with it.
+// the reference. Every test runs without the helper and with it; files above 1 MiB also have the prefetcher
+// bringing them into the cache meanwhile, which must change nothing.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,7 +16,7 @@
 #include <thread>
 
 #include "dbx/dbx_file.h"
-#include "dbx/windows.h"
+#include "dbx/byte_source.h"
 #include "tests/dbx/scratch_dir.h"
 
 namespace {
@@ -178,7 +179,8 @@ size_t RunStreamingReads(Comparison& compare, uint64_t size, uint32_t seed, int 
     for (int i = 0; i < calls && !testing::Test::HasFatalFailure(); ++i) {
         // The helper is given the time to finish its read, so that the window does move onto what it read
         // however busy the machine (where it has not finished, the reader reads in place, as tested elsewhere).
-        while (compare.fast.ahead.asked != 0 && !platform::BackgroundReadFinished(compare.fast.ahead.helper))
+        while (compare.fast.source.ahead.asked != 0 &&
+               !platform::BackgroundReadFinished(compare.fast.source.ahead.helper))
             std::this_thread::yield();
         compare.Dword(chain_at + 8);
         compare.Dword(chain_at + 12);
@@ -188,7 +190,7 @@ size_t RunStreamingReads(Comparison& compare, uint64_t size, uint32_t seed, int 
         if (below(20) == 0) compare.Dword(below(size + 16));                 // a record lookup
         if (below(1500) == 0) chain_at = below(size);                        // a jump
         if (chain_at >= size + 4096) chain_at = below(2) ? 0 : below(size);  // past the end: start again
-        largest_window = std::max(largest_window, compare.fast.text.bytes.size());
+        largest_window = std::max(largest_window, compare.fast.source.text.bytes.size());
     }
     return largest_window;
 }
@@ -206,13 +208,12 @@ protected:
         fd_ = open(path_.c_str(), flags);
         ASSERT_GE(fd_, 0);
         plain_.fd = fd_;
-        fast_.file = fd_;
-        fast_.file_size = size;
+        ASSERT_TRUE(dbx::OpenDbxFile(fast_, fd_));
         if (ReadingAhead()) dbx::StartReadingAhead(fast_, size / 4096);  // messages of 4 KB
     }
     void Close()
     {
-        dbx::StopReadingAhead(fast_);
+        dbx::CloseDbxFile(fast_);
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
         fast_ = dbx::DbxFile{};

@@ -7,12 +7,13 @@
 
 #include "fixtures/dbx_builder.h"
 #include "tools/benchmark/mail_texts.h"
+#include "tools/benchmark/scattered_store.h"
 
 namespace bench {
 namespace {
 
 // Raised whenever the texts or the layout change, so that an old store is not timed as if it were new.
-constexpr int kGeneratorVersion = 1;
+constexpr int kGeneratorVersion = 2;
 
 struct FolderPlan {
     const char* name;
@@ -93,6 +94,7 @@ bool PrepareStore(const std::string& directory, uint64_t target_bytes, StoreSumm
     std::error_code error;
     std::filesystem::remove_all(directory, error);
     std::filesystem::create_directories(directory + "/store", error);
+    std::filesystem::create_directories(directory + "/scattered", error);
     if (error) {
         std::fprintf(stderr, "cannot create %s/store: %s\n", directory.c_str(), error.message().c_str());
         return false;
@@ -103,11 +105,13 @@ bool PrepareStore(const std::string& directory, uint64_t target_bytes, StoreSumm
     uint32_t number = 1;
     summary = StoreSummary{};
     for (const FolderPlan& folder : kFolders) {
-        std::string path = directory + "/store/" + folder.name + ".dbx";
+        std::string name = std::string("/") + folder.name + ".dbx";
+        std::string path = directory + "/store" + name;
         if (!WriteFolder(path, folder, target_bytes / 100 * folder.percent, random, number, summary)) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return false;
         }
+        if (!WriteScatteredCopy(path, directory + "/scattered" + name, number)) return false;
     }
     std::ofstream out(stamp);
     out << StampText(target_bytes) << "\n" << summary.bytes << " " << summary.messages << " " << summary.folders

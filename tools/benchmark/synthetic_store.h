@@ -1,5 +1,6 @@
 // The benchmark's store: several folders of invented mail, written with the fixture builder's streaming
-// writer in 512-byte blocks under multi-level index trees, about the size asked for.
+// writer in 512-byte blocks under multi-level index trees, about the size asked for, in two layouts: in order
+// (DIR/store) and scattered (DIR/scattered, see scattered_store.h).
 #pragma once
 
 #include <cstdint>

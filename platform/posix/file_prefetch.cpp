@@ -1,0 +1,68 @@
+// File prefetching on POSIX: one pthread per file, handing chunks to the system's read-ahead without copying them.
+#include <fcntl.h>
+#include <pthread.h>
+
+#include <cerrno>
+#include <new>
+
+#include "platform/file_prefetch.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+struct FilePrefetcher {
+    pthread_t thread;
+    PrefetchWork work;
+};
+
+namespace {
+
+void* Prefetch(void* prefetcher_pointer)
+{
+    auto* prefetcher = static_cast<FilePrefetcher*>(prefetcher_pointer);
+    PrefetchWholeFile(prefetcher->work, nullptr);
+    return nullptr;
+}
+
+}  // namespace
+
+void PrefetchChunk(FileHandle file, uint64_t offset, uint32_t count, unsigned char*)
+{
+    // Measured on Linux, a cold store read at random while this runs: readahead() in 8 MiB chunks beat
+    // posix_fadvise(WILLNEED) by a third, and both beat reading the chunks into a buffer.
+#ifdef __linux__
+    readahead(static_cast<int>(file), static_cast<off_t>(offset), count);
+#elif defined(POSIX_FADV_WILLNEED)
+    posix_fadvise(static_cast<int>(file), static_cast<off_t>(offset), count, POSIX_FADV_WILLNEED);
+#else
+    (void)file, (void)offset, (void)count;
+#endif
+}
+
+FilePrefetcher* StartFilePrefetcher(FileHandle file, uint64_t size)
+{
+    auto* prefetcher = new (std::nothrow) FilePrefetcher;
+    if (!prefetcher) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    prefetcher->work.file = file;
+    prefetcher->work.size = size;
+    int failure = pthread_create(&prefetcher->thread, nullptr, Prefetch, prefetcher);
+    if (failure != 0) {
+        delete prefetcher;
+        errno = failure;
+        return nullptr;
+    }
+    return prefetcher;
+}
+
+void StopFilePrefetcher(FilePrefetcher* prefetcher)
+{
+    if (!prefetcher) return;
+    prefetcher->work.stop.store(true, std::memory_order_relaxed);
+    pthread_join(prefetcher->thread, nullptr);
+    delete prefetcher;
+}
+
+}  // namespace platform
