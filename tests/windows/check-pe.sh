@@ -30,7 +30,7 @@ for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll; do
   case $file in
   Dovan.exe) continue ;;
   dovan-cli.exe)
-    $objdump -p "$path" | grep -q '^Subsystem.*(Windows CUI)'
+    $objdump -p "$path" | grep -c '^Subsystem.*(Windows CUI)' >/dev/null
     check $? "$arch $file is a console program"
     continue ;;
   esac
