@@ -14,6 +14,7 @@ namespace {
 CRITICAL_SECTION wake_lock;
 bool wake_lock_made = false;
 HANDLE wake_event = nullptr;
+HANDLE handlers_removed = nullptr;  // set once the run has ended and the handler is no longer wanted
 std::string pending_wake_ups;
 std::atomic<bool> ask_on_interrupt{false};
 std::atomic<bool> interrupt_kills{false};
@@ -34,9 +35,12 @@ BOOL WINAPI OnControl(DWORD type)
         Wake(kWakeInterrupt);
         return TRUE;
     }
-    // The window is being closed or the user logs off: stop as a termination signal does on POSIX.
+    // The window is being closed or the user logs off: stop as a termination signal does on POSIX. The system
+    // ends the program once the handler returns, so the handler waits a little for the run to stop (before its
+    // next message) and the writers to close their files; the system allows five seconds.
     control.abort.store(true);
     Wake(kWakeTerminate);
+    if (handlers_removed) WaitForSingleObject(handlers_removed, 4000);
     return TRUE;
 }
 
@@ -50,6 +54,8 @@ bool InstallInterruptHandlers(bool can_ask)
     }
     if (!wake_event) wake_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (!wake_event) return false;
+    if (!handlers_removed) handlers_removed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (handlers_removed) ResetEvent(handlers_removed);
     ask_on_interrupt.store(can_ask);
     interrupt_kills.store(false);
     return SetConsoleCtrlHandler(OnControl, TRUE) != 0;
@@ -64,6 +70,7 @@ void RemoveInterruptHandlers()
     wake_event = nullptr;
     LeaveCriticalSection(&wake_lock);
     if (event) CloseHandle(event);
+    if (handlers_removed) SetEvent(handlers_removed);
 }
 
 void Wake(char tag)
