@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/console.h"
 #include "cli/texts.h"
 
 namespace cli {
@@ -56,7 +57,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     try {
         app.parse(argc, const_cast<char**>(argv));
     } catch (const CLI::ParseError& parse_error) {
-        error = parse_error.what();
+        error = Utf8FromSystem(parse_error.what());  // it may quote an argument, given in the system's code page
         return false;
     }
 
@@ -79,7 +80,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     line.command = Command::Convert;
     line.has_setting = setting->count() > 0;
     if (on_error_option->count() > 0 && !ParseOnError(on_error, line.on_error)) {
-        error = FormatCliText(Text::BadOnError, on_error) + "\n" + CliText(Text::ValidOnError);
+        error = FormatCliText(Text::BadOnError, Utf8FromSystem(on_error)) + "\n" + CliText(Text::ValidOnError);
         return false;
     }
     if (format->count() == 0 || source->count() == 0 || destination->count() == 0) {

@@ -1,18 +1,12 @@
 #include "cli/convert_command.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <system_error>
-#include <thread>
-
 #include "cli/console.h"
 #include "cli/error_question.h"
 #include "cli/formats.h"
 #include "cli/interrupts.h"
 #include "cli/progress_line.h"
 #include "cli/run_report.h"
+#include "cli/threads.h"
 #include "cli/texts.h"
 #include "engine/conversion_run.h"
 #include "engine/messages.h"
@@ -79,7 +73,7 @@ void RunDialogue::Handle(RunEvent& event)
     case RunEvent::Kind::Question: AskError(event); break;
     case RunEvent::Kind::AutoAnswered: {
         std::string text = FormatCliText(Text::ErrorWhileProcessing, PrintableText(event.folder)) + "\n";
-        std::string system_text = platform::ErrorText(event.question.code);
+        std::string system_text = Utf8FromSystem(platform::ErrorText(event.question.code));
         if (!system_text.empty()) text += "    " + system_text + "\n";
         console_.Error(text + "  -> " + ChoiceLabel(event.answer) + "\n");
         break;
@@ -94,18 +88,14 @@ void RunDialogue::Handle(RunEvent& event)
     }
 }
 
-// Sleeps until the pipe has something, then acts on the signals in it; worker wake-ups need nothing more, the
+// Sleeps until there is a wake-up, then acts on the signals among them; worker wake-ups need nothing more, the
 // loop takes the queue next.
 void RunDialogue::HandleWakeUps()
 {
-    struct pollfd watched = {WakeReadDescriptor(), POLLIN, 0};
-    if (poll(&watched, 1, -1) < 0) return;
-    char tags[64];
-    ssize_t got = read(watched.fd, tags, sizeof tags);
     int interrupts = 0;
-    for (ssize_t i = 0; i < got; ++i) {
-        if (tags[i] == kWakeInterrupt) ++interrupts;
-        if (tags[i] == kWakeTerminate) StopRequested();
+    for (char tag : WaitForWakeUps()) {
+        if (tag == kWakeInterrupt) ++interrupts;
+        if (tag == kWakeTerminate) StopRequested();
     }
     if (interrupts == 0) return;
     if (can_ask_) ConfirmAbort(interrupts);
@@ -128,7 +118,7 @@ void RunDialogue::ConfirmAbort(int interrupts)
     console_.EndLiveLine();
     DiscardTypeAhead();
     while (!yes) {
-        console_.Error(engine::LoadMessage(engine::kMsgConfirmAbort) + CliText(Text::YesNoSuffix));
+        console_.Error(Utf8FromSystem(engine::LoadMessage(engine::kMsgConfirmAbort)) + CliText(Text::YesNoSuffix));
         std::string line;
         ReadOutcome outcome = ReadAnswer(line, [this] { return queue_.HasFinished(); });
         if (outcome == ReadOutcome::Line) {
@@ -155,7 +145,7 @@ void RunDialogue::AskError(RunEvent& event)
     }
     std::string folder = PrintableText(event.folder);
     event.question.folder_name = folder.c_str();
-    console_.Error(RenderErrorQuestion(event.question, platform::ErrorText(event.question.code)));
+    console_.Error(RenderErrorQuestion(event.question, Utf8FromSystem(platform::ErrorText(event.question.code))));
     DiscardTypeAhead();
     for (;;) {
         console_.Error("> ");
@@ -189,14 +179,38 @@ int ExitStatus(engine::RunOutcome outcome)
 }
 
 // The writers move the current directory into the destination when the run starts; a relative source would
-// then name another folder, and every .dbx file after the listing would fail to open.
-std::string AbsoluteSource(const std::string& source)
+// then name another folder, and every .dbx file after the listing would fail to open. A relative destination is
+// taken from the current directory as users expect; the run itself is handed absolute paths only. (An empty
+// path stays empty, for the run to refuse.)
+std::string AbsoluteFromCurrentDir(const std::string& path)
 {
-    if (source.empty() || source[0] == '/') return source;
-    std::string current;
-    if (!platform::GetCurrentDir(current)) return source;
-    if (current.empty() || current.back() != '/') current += '/';
-    return current + source;
+    std::string absolute;
+    if (path.empty() || !platform::AbsolutePath(path.c_str(), absolute)) return path;
+    return absolute;
+}
+
+// What the run reports while no run is under way, as the run's messages are shown.
+void ShowFailure(const std::string& text)
+{
+    WriteText(Stream::Error, WithoutTrailingBreaks(UnixLineBreaks(Utf8FromSystem(text))) + "\n");
+}
+
+struct WorkerRun {
+    std::string source;
+    std::string destination;
+    const engine::WriterPlugin* plugin;
+    QueueFrontEnd* front_end;
+    RunEventQueue* queue;
+};
+
+void RunWorker(void* argument)
+{
+    auto* run = static_cast<WorkerRun*>(argument);
+    RunEvent finished;
+    finished.kind = RunEvent::Kind::Finished;
+    finished.outcome = engine::RunConversion(run->source.c_str(), run->destination.c_str(), *run->plugin,
+                                             *run->front_end);
+    run->queue->Push(std::move(finished));
 }
 
 }  // namespace
@@ -204,16 +218,14 @@ std::string AbsoluteSource(const std::string& source)
 int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin& plugin)
 {
     if (options.source.empty()) {
-        WriteText(STDERR_FILENO, engine::LoadMessage(engine::kMsgNoDbxFiles) + "\n");
+        ShowFailure(engine::LoadMessage(engine::kMsgNoDbxFiles));
         return kExitFailed;
     }
-    std::string source = AbsoluteSource(options.source);
     engine::RunControl& control = engine::TheRunControl();
     control.pause.store(false);
     control.abort.store(false);
     if (!InstallInterruptHandlers(options.can_ask)) {
-        WriteText(STDERR_FILENO, engine::MessageWithErrorText(engine::LoadMessage(engine::kMsgThreadFailed),
-                                                              platform::LastError()) + "\n");
+        ShowFailure(engine::MessageWithErrorText(engine::LoadMessage(engine::kMsgThreadFailed), platform::LastError()));
         return kExitFailed;
     }
 
@@ -221,25 +233,19 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
     // plugins are unloaded means no plugin call can still be under way when the program ends.
     RunEventQueue queue;
     QueueFrontEnd front_end(queue, options.policy);
-    RunDialogue dialogue(queue, options.can_ask, isatty(STDERR_FILENO) != 0);
-    std::thread worker;
-    try {
-        worker = std::thread([&] {
-            RunEvent finished;
-            finished.kind = RunEvent::Kind::Finished;
-            finished.outcome = engine::RunConversion(source.c_str(), options.destination.c_str(), plugin, front_end);
-            queue.Push(std::move(finished));
-        });
-    } catch (const std::system_error& error) {
+    RunDialogue dialogue(queue, options.can_ask, IsTerminal(Stream::Error));
+    WorkerRun run{AbsoluteFromCurrentDir(options.source), AbsoluteFromCurrentDir(options.destination), &plugin,
+                  &front_end, &queue};
+    JoinableThread worker;
+    if (!worker.Start(RunWorker, &run)) {
+        platform::ErrorCode code = platform::LastError();
         RemoveInterruptHandlers();
-        std::string text = engine::MessageWithErrorText(engine::LoadMessage(engine::kMsgThreadFailed),
-                                                        static_cast<platform::ErrorCode>(error.code().value()));
-        WriteText(STDERR_FILENO, WithoutTrailingBreaks(UnixLineBreaks(text)) + "\n");
+        ShowFailure(engine::MessageWithErrorText(engine::LoadMessage(engine::kMsgThreadFailed), code));
         return kExitFailed;
     }
 
     engine::RunOutcome outcome = dialogue.Run();
-    worker.join();
+    worker.Join();
     RemoveInterruptHandlers();
 
     std::string report = RenderRunReport(dialogue.report());

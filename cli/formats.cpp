@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/console.h"
 #include "cli/progress_line.h"
 #include "cli/texts.h"
 #include "platform/platform.h"
@@ -77,7 +78,7 @@ std::string SettingValues(const engine::WriterPlugin& plugin)
     char buffer[1024];
     int length = platform::LoadLibraryString(plugin.library, 3, buffer, sizeof buffer);
     if (length <= 0) return std::string();
-    return UnixLineBreaks(std::string(buffer, static_cast<size_t>(length)));
+    return UnixLineBreaks(Utf8FromSystem(std::string(buffer, static_cast<size_t>(length))));
 }
 
 std::string FormatNameLines(const std::vector<engine::WriterPlugin*>& plugins)
@@ -87,9 +88,9 @@ std::string FormatNameLines(const std::vector<engine::WriterPlugin*>& plugins)
     for (const engine::WriterPlugin* plugin : plugins) width = std::max(width, DisplayWidth(ShortName(*plugin)));
     std::string lines;
     for (const engine::WriterPlugin* plugin : plugins) {
-        std::string name = PrintableText(ShortName(*plugin));
+        std::string name = PrintableText(Utf8FromSystem(ShortName(*plugin)));
         lines += "  " + name + std::string(width - std::min(width, DisplayWidth(name)), ' ') + "  " +
-                 PrintableText(plugin->display_name) + "\n";
+                 PrintableText(Utf8FromSystem(plugin->display_name)) + "\n";
     }
     return lines;
 }
@@ -99,9 +100,10 @@ std::string FormatsListing(const std::vector<engine::WriterPlugin*>& plugins)
     std::string listing;
     for (const engine::WriterPlugin* plugin : plugins) {
         if (!listing.empty()) listing += "\n";
-        listing += PrintableText(ShortName(*plugin)) + "  " + PrintableText(plugin->display_name) + "\n";
+        listing += PrintableText(Utf8FromSystem(ShortName(*plugin))) + "  " +
+                   PrintableText(Utf8FromSystem(plugin->display_name)) + "\n";
         std::optional<std::string> note = engine::PluginText(*plugin, plugin->GetNote);
-        if (note) listing += Indented(UnixLineBreaks(*note), "    ");
+        if (note) listing += Indented(UnixLineBreaks(Utf8FromSystem(*note)), "    ");
         if (!plugin->SetSetting) {
             listing += "    " + std::string(CliText(Text::NoSettingValues)) + "\n";
             continue;

@@ -1,9 +1,13 @@
 // Ctrl-C and termination signals during a conversion. The handler only flips the engine's run-control flags
-// and writes one byte into a wake-up pipe; the main thread reads the pipe and does the talking.
+// and leaves one wake-up byte (a pipe on POSIX, a list behind an event on Windows); the main thread takes the
+// wake-ups and does the talking.
 //
-// Bytes in the pipe: kWakeInterrupt for Ctrl-C, kWakeTerminate for SIGTERM or SIGHUP, and kWakeEvent, which the
-// worker writes when it has queued something for the main thread.
+// Wake-up bytes: kWakeInterrupt for Ctrl-C (or Ctrl-Break), kWakeTerminate for SIGTERM or SIGHUP (closing the
+// console window, logging off), and kWakeEvent, which the worker leaves when it has queued something for the main
+// thread.
 #pragma once
+
+#include <string>
 
 namespace cli {
 
@@ -19,10 +23,15 @@ bool InstallInterruptHandlers(bool can_ask);
 // Puts back the handlers that were there before, and closes the pipe.
 void RemoveInterruptHandlers();
 
+// Waits until there is at least one wake-up, and takes every one there is.
+std::string WaitForWakeUps();
+
+#ifndef _WIN32
 // The end of the pipe that the main thread polls.
 int WakeReadDescriptor();
+#endif
 
-// Writes one byte into the pipe; safe from any thread and from a signal handler.
+// Leaves one wake-up; safe from any thread and from a signal handler.
 void Wake(char tag);
 
 // After the user has confirmed the stop: a further Ctrl-C ends the program the usual way, in case a plugin

@@ -1,8 +1,5 @@
 // dovan: the command-line program. Parses the command line, loads the writer plugins, and runs `formats` or
 // `convert`; see `dovan --help` and dovan(1).
-#include <signal.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -28,7 +25,7 @@ std::string WithoutLastBreak(std::string text)
 
 int UsageError(const std::string& reason)
 {
-    WriteText(STDERR_FILENO, "dovan: " + reason + "\n" + CliText(Text::SeeHelp) + "\n");
+    WriteText(Stream::Error, "dovan: " + reason + "\n" + CliText(Text::SeeHelp) + "\n");
     return kExitUsage;
 }
 
@@ -38,13 +35,13 @@ int PrepareFormat(const CommandLine& line, const std::vector<engine::WriterPlugi
 {
     chosen = FindFormat(plugins, line.format);
     if (!chosen)
-        return UsageError(FormatCliText(Text::UnknownFormat, PrintableText(line.format)) + "\n" +
+        return UsageError(FormatCliText(Text::UnknownFormat, PrintableText(Utf8FromSystem(line.format))) + "\n" +
                           CliText(Text::ValidFormats) + "\n" + WithoutLastBreak(FormatNameLines(plugins)));
     if (!line.has_setting) return 0;
-    std::string short_name = ShortName(*chosen);
+    std::string short_name = Utf8FromSystem(ShortName(*chosen));
     if (!chosen->SetSetting) return UsageError(FormatCliText(Text::NoSetting, short_name));
     if (chosen->SetSetting(line.setting.c_str()) != 0) return 0;
-    std::string reason = FormatCliText(Text::BadSetting, PrintableText(line.setting), short_name);
+    std::string reason = FormatCliText(Text::BadSetting, PrintableText(Utf8FromSystem(line.setting)), short_name);
     std::string values = SettingValues(*chosen);
     if (!values.empty()) reason += "\n" + std::string(CliText(Text::ValidSettings)) + " " + values;
     return UsageError(reason);
@@ -55,7 +52,7 @@ int Convert(const CommandLine& line, const std::vector<engine::WriterPlugin*>& p
     ConvertOptions options;
     options.source = line.source;
     options.destination = line.destination;
-    options.can_ask = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+    options.can_ask = InputIsTerminal() && IsTerminal(Stream::Error);
     switch (line.on_error) {
     case OnError::NotGiven: options.policy = options.can_ask ? AutoAnswer::None : AutoAnswer::Abort; break;
     case OnError::Ask:
@@ -76,18 +73,17 @@ int Convert(const CommandLine& line, const std::vector<engine::WriterPlugin*>& p
 
 int main(int argc, char** argv)
 {
-    // A closed standard output (dovan formats | head) must end in a failed write, not in a killed program.
-    signal(SIGPIPE, SIG_IGN);
+    PrepareStandardStreams();
 
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) return UsageError(error);
     if (line.command == Command::Help) {
-        WriteText(STDOUT_FILENO, CliText(Text::Help));
+        WriteText(Stream::Out, CliText(Text::Help));
         return kExitCompleted;
     }
     if (line.command == Command::Version) {
-        WriteText(STDOUT_FILENO, std::string("dovan ") + DOVAN_VERSION + "\n");
+        WriteText(Stream::Out, std::string("dovan ") + DOVAN_VERSION + "\n");
         return kExitCompleted;
     }
 
@@ -96,11 +92,11 @@ int main(int argc, char** argv)
     std::vector<engine::WriterPlugin*> plugins = engine::LoadWriterPlugins(folder.c_str());
     int status = kExitCompleted;
     if (plugins.empty()) {
-        WriteText(STDERR_FILENO, engine::LoadMessage(engine::kMsgNoPlugins) + "\n" +
-                                     FormatCliText(Text::PluginFolder, PrintableText(folder)) + "\n");
+        WriteText(Stream::Error, Utf8FromSystem(engine::LoadMessage(engine::kMsgNoPlugins)) + "\n" +
+                                     FormatCliText(Text::PluginFolder, PrintableText(Utf8FromSystem(folder))) + "\n");
         status = kExitFailed;
     } else if (line.command == Command::Formats) {
-        WriteText(STDOUT_FILENO, FormatsListing(plugins));
+        WriteText(Stream::Out, FormatsListing(plugins));
     } else {
         status = Convert(line, plugins);
     }

@@ -1,5 +1,6 @@
-// Where the command line finds its plugins when --plugin-dir is not given: ../lib/dovan beside the running
-// executable, so that the program works from any current directory, in the build tree and once installed.
+// Where the command line finds its plugins when --plugin-dir is not given: on POSIX ../lib/dovan beside the running
+// executable, so that the program works from any current directory, in the build tree and once installed; on
+// Windows the executable's own folder, where the DLLs lie beside Dovan.exe.
 #pragma once
 
 #include <string>
@@ -10,7 +11,8 @@ namespace cli {
 // Empty when it cannot be found.
 std::string ExecutablePath(const char* argv0);
 
-// The default plugin folder for an executable path: "<its folder>/../lib/dovan", resolved when it exists.
+// The default plugin folder for an executable path: "<its folder>/../lib/dovan", resolved when it exists (POSIX);
+// "<its folder>" (Windows).
 std::string PluginFolderBeside(const std::string& executable_path);
 
 }  // namespace cli

@@ -1,12 +1,13 @@
 #include "cli/run_events.h"
 
+#include "cli/console.h"
 #include "cli/interrupts.h"
 
 namespace cli {
 
 void RunEventQueue::Push(RunEvent event)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Locked lock(mutex_);
     // Positions are only drawn, never listed: a newer one replaces one not drawn yet.
     if (event.kind == RunEvent::Kind::Progress && !events_.empty() &&
         events_.back().kind == RunEvent::Kind::Progress) {
@@ -20,7 +21,7 @@ void RunEventQueue::Push(RunEvent event)
 
 std::deque<RunEvent> RunEventQueue::TakeAll()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Locked lock(mutex_);
     std::deque<RunEvent> taken;
     taken.swap(events_);
     return taken;
@@ -28,7 +29,7 @@ std::deque<RunEvent> RunEventQueue::TakeAll()
 
 bool RunEventQueue::HasFinished()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Locked lock(mutex_);
     for (const RunEvent& event : events_)
         if (event.kind == RunEvent::Kind::Finished) return true;
     return false;
@@ -36,20 +37,23 @@ bool RunEventQueue::HasFinished()
 
 engine::ErrorAnswer RunEventQueue::WaitForAnswer()
 {
-    std::unique_lock<std::mutex> lock(mutex_);
-    answered_.wait(lock, [this] { return has_answer_; });
-    has_answer_ = false;
-    return answer_;
+    for (;;) {
+        answered_.Wait();
+        Locked lock(mutex_);
+        if (!has_answer_) continue;
+        has_answer_ = false;
+        return answer_;
+    }
 }
 
 void RunEventQueue::Answer(const engine::ErrorAnswer& answer)
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Locked lock(mutex_);
         answer_ = answer;
         has_answer_ = true;
     }
-    answered_.notify_one();
+    answered_.Set();
 }
 
 engine::ErrorChoice AutomaticChoice(AutoAnswer policy, bool file_level)
@@ -68,7 +72,7 @@ void QueueFrontEnd::FolderStarted(const char* folder_name, int number, int total
 {
     RunEvent event;
     event.kind = RunEvent::Kind::FolderStarted;
-    event.folder = folder_name ? folder_name : "";
+    event.folder = Utf8FromSystem(folder_name ? folder_name : "");
     event.text = position;
     event.number = number;
     event.total = total;
@@ -90,7 +94,7 @@ void QueueFrontEnd::ProgressChanged(unsigned position)
 engine::ErrorAnswer QueueFrontEnd::AskError(const engine::ErrorQuestion& question)
 {
     RunEvent event;
-    event.folder = question.folder_name ? question.folder_name : "";
+    event.folder = Utf8FromSystem(question.folder_name ? question.folder_name : "");
     event.question = question;
     event.question.folder_name = nullptr;  // the main thread points it at its own copy
     if (policy_ != AutoAnswer::None) {
@@ -111,7 +115,7 @@ void QueueFrontEnd::ShowMessage(int string_id, const std::string& text)
     RunEvent event;
     event.kind = RunEvent::Kind::Message;
     event.number = string_id;
-    event.text = text;
+    event.text = Utf8FromSystem(text);
     queue_.Push(std::move(event));
 }
 
@@ -119,7 +123,7 @@ void QueueFrontEnd::MessageSkipped(const char* folder_name, uint32_t index)
 {
     RunEvent event;
     event.kind = RunEvent::Kind::MessageSkipped;
-    event.folder = folder_name ? folder_name : "";
+    event.folder = Utf8FromSystem(folder_name ? folder_name : "");
     event.index = index;
     queue_.Push(std::move(event));
 }
@@ -128,7 +132,7 @@ void QueueFrontEnd::FolderSkipped(const char* folder_name)
 {
     RunEvent event;
     event.kind = RunEvent::Kind::FolderSkipped;
-    event.folder = folder_name ? folder_name : "";
+    event.folder = Utf8FromSystem(folder_name ? folder_name : "");
     queue_.Push(std::move(event));
 }
 
@@ -136,7 +140,7 @@ void QueueFrontEnd::FolderDamaged(const char* folder_name)
 {
     RunEvent event;
     event.kind = RunEvent::Kind::FolderDamaged;
-    event.folder = folder_name ? folder_name : "";
+    event.folder = Utf8FromSystem(folder_name ? folder_name : "");
     queue_.Push(std::move(event));
 }
 

@@ -4,12 +4,11 @@
 // answers come from --on-error.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <string>
 
+#include "cli/threads.h"
 #include "engine/front_end.h"
 
 namespace cli {
@@ -18,6 +17,7 @@ struct RunEvent {
     enum class Kind { FolderStarted, Progress, Message, Question, AutoAnswered, MessageSkipped, FolderSkipped,
                       FolderDamaged, Finished };
     Kind kind = Kind::Progress;
+    // Texts in UTF-8: QueueFrontEnd converts what the engine hands over in the system's code page.
     std::string folder;            // FolderStarted, Question, AutoAnswered, *Skipped, FolderDamaged
     std::string text;              // FolderStarted: "k / n"; Message: the message
     int number = 0;                // FolderStarted: k; Message: string id
@@ -42,8 +42,8 @@ public:
     void Answer(const engine::ErrorAnswer& answer);
 
 private:
-    std::mutex mutex_;
-    std::condition_variable answered_;
+    Mutex mutex_;
+    Signal answered_;
     std::deque<RunEvent> events_;
     bool has_answer_ = false;
     engine::ErrorAnswer answer_;

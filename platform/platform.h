@@ -88,6 +88,11 @@ bool CreateDir(const char* path);
 bool GetCurrentDir(std::string& directory);
 bool SetCurrentDir(const char* path);
 
+// The absolute form of a path given relative to the current directory ("out" in /home/me is "/home/me/out"); an
+// absolute path stays as it is. Windows also resolves "C:out" and "\out", and gives the long-path form
+// ("\\?\C:\...") where a directory's path would pass the system's limit. False when it cannot be told.
+bool AbsolutePath(const char* path, std::string& absolute);
+
 // Renames a file; fails when the target already exists (as MoveFileA does).
 bool MoveFileNoReplace(const char* from, const char* to);
 

@@ -62,6 +62,19 @@ bool GetCurrentDir(std::string& directory)
 
 bool SetCurrentDir(const char* path) { return chdir(path) == 0; }
 
+bool AbsolutePath(const char* path, std::string& absolute)
+{
+    if (path[0] == '/') {
+        absolute = path;
+        return true;
+    }
+    std::string current;
+    if (!GetCurrentDir(current)) return false;
+    if (current.empty() || current.back() != '/') current += '/';
+    absolute = current + path;
+    return true;
+}
+
 bool MoveFileNoReplace(const char* from, const char* to)
 {
     if (CheckFault(FaultOperation::Rename).fail) return false;

@@ -23,6 +23,18 @@ bool HasDirectoryPart(const char* path)
     return false;
 }
 
+constexpr char kLongPathPrefix[] = "\\\\?\\";
+
+// A directory's path may have at most MAX_PATH - 12 characters (room for an 8.3 name below it); a longer one is
+// reachable only in the long-path form, whose "\\?\UNC\" stands for a share's leading "\\".
+std::string LongPathWhereNeeded(const std::string& full_path)
+{
+    if (full_path.size() < MAX_PATH - 12) return full_path;
+    if (full_path.size() > 2 && full_path[0] == '\\' && full_path[1] == '\\')
+        return std::string(kLongPathPrefix) + "UNC\\" + full_path.substr(2);
+    return kLongPathPrefix + full_path;
+}
+
 }  // namespace
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
@@ -83,10 +95,36 @@ bool GetCurrentDir(std::string& directory)
 
 bool SetCurrentDir(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 
+bool AbsolutePath(const char* path, std::string& absolute)
+{
+    if (std::strncmp(path, kLongPathPrefix, 4) == 0) {
+        absolute = path;
+        return true;
+    }
+    DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+    while (needed != 0) {
+        std::string buffer(needed, '\0');
+        DWORD length = GetFullPathNameA(path, needed, buffer.data(), nullptr);
+        if (length == 0) break;
+        if (length < needed) {
+            buffer.resize(length);
+            absolute = LongPathWhereNeeded(buffer);
+            return true;
+        }
+        needed = length;  // the current directory changed meanwhile
+    }
+    return false;
+}
+
 bool MoveFileNoReplace(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 
 int RootSeparatorCount(const char* path)
 {
+    // "\\?\UNC\server\share\": the long form of a share.
+    if (std::strncmp(path, kLongPathPrefix, 4) == 0 && (path[4] == 'U' || path[4] == 'u') &&
+        (path[5] == 'N' || path[5] == 'n') && (path[6] == 'C' || path[6] == 'c') && IsPathSeparator(path[7]))
+        return 6;
+    // "\\server\share\", and "\\?\C:\", whose four separators end in the same place.
     if ((path[0] == '\\' && path[1] == '\\') || (path[0] == '/' && path[1] == '/')) return 4;
     bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
     if (letter && path[1] == ':' && IsPathSeparator(path[2])) return 1;

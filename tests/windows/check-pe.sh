@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # check-pe.sh BUILD_DIR i686|x86_64: the Windows deliverables of one build, checked without running them: the
-# machine type, the writers' export tables (exactly the plain entry-point names), and imports of system DLLs only.
+# machine type, the writers' export tables (exactly the plain entry-point names), imports of system DLLs only, and
+# that dovan-cli.exe is a console program.
 set -uo pipefail
 dir=$1/lib/dovan
 arch=$2
@@ -17,7 +18,7 @@ common_exports="AppendBuffer FinishConvert FinishFolder FinishMessage GetNote Ge
 common_exports="$common_exports SetSetting SettingDlg StartConvert"
 [ "$arch" = i686 ] && format=pei-i386 || format=pei-x86-64
 
-for file in Dovan.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll; do
+for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll; do
   path=$dir/$file
   if [ ! -f "$path" ]; then check 1 "$arch $file exists"; continue; fi
   $objdump -f "$path" | grep -q "file format $format"
@@ -26,7 +27,13 @@ for file in Dovan.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll; do
   foreign=$(echo "$imports" | grep -v -E "$system_dlls" || true)
   [ -z "$foreign" ]
   check $? "$arch $file imports system DLLs only ($(echo $imports | tr ' ' ','))${foreign:+; not: $foreign}"
-  [ "$file" = Dovan.exe ] && continue
+  case $file in
+  Dovan.exe) continue ;;
+  dovan-cli.exe)
+    $objdump -p "$path" | grep -c '^Subsystem.*(Windows CUI)' >/dev/null
+    check $? "$arch $file is a console program"
+    continue ;;
+  esac
   expected=$common_exports
   [ "$file" = Dovanbmf.dll ] && expected="$expected GetDefaultDestDir"
   actual=$($objdump -p "$path" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |

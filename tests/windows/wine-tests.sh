@@ -3,7 +3,8 @@
 #  - the resources as the system loads them, in English and Japanese
 #  - each writer's settings dialog in both languages, and bmf's default destination from the registry
 #  - a synthesized store converted by Dovan.exe through the real DLLs, for every format and setting, compared
-#    byte for byte with the POSIX build's output; the store must be unchanged afterwards
+#    byte for byte with the POSIX build's output; the same through dovan-cli.exe, whose texts, exit status and
+#    relative destinations must be those of the POSIX dovan (cli-tests.sh); the store must be unchanged afterwards
 #  - the main dialog's behaviour, in both languages
 # Screenshots of every dialog land in WINDOWS_BUILD/screenshots. Ends with "N passed, N failed".
 set -uo pipefail
@@ -84,6 +85,9 @@ for conversion in "${conversions[@]}"; do
   python3 "$here/compare_outputs.py" "$short" "$out/posix" "$out/windows"
   check $? "$short $posix_setting: Windows output equals the POSIX output"
 done
+echo "== The command line: dovan-cli.exe and the POSIX dovan"
+source "$here/cli-tests.sh"
+
 [ "$store_sums" = "$(cd "$store" && find . -type f -print0 | sort -z | xargs -0 sha256sum)" ]
 check $? "the store's files are unchanged after every conversion"
 

@@ -1,6 +1,7 @@
 #include "cli/interrupts.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -83,6 +84,15 @@ void RemoveInterruptHandlers()
 }
 
 int WakeReadDescriptor() { return wake_pipe[0]; }
+
+std::string WaitForWakeUps()
+{
+    struct pollfd watched = {wake_pipe[0], POLLIN, 0};
+    if (poll(&watched, 1, -1) < 0) return std::string();
+    char tags[64];
+    ssize_t got = read(watched.fd, tags, sizeof tags);
+    return got > 0 ? std::string(tags, static_cast<size_t>(got)) : std::string();
+}
 
 void Wake(char tag)
 {
