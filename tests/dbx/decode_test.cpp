@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dbx/decode.h"
-#include "tests/support/dbx_pieces.h"
+#include "fixtures/dbx_pieces.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "dbx/dbx_file.h"
 #include "dbx/decode.h"
-#include "tests/support/dbx_builder.h"
+#include "fixtures/dbx_builder.h"
 
 namespace bench {
 namespace {
