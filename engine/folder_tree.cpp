@@ -2,6 +2,7 @@
 // files pruned, names decoded and made unique among siblings.
 #include "engine/folder_tree.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -212,6 +213,7 @@ std::vector<TreeFolder> BuildFolderTree(const std::vector<dbx::FolderRecord>& li
         stack.pop_back();
         const dbx::FolderRecord& record = list[pending.node];
         std::string raw = record.name.empty() ? BaseName(record.file_name) : record.name;
+        raw.resize(std::min(raw.size(), raw.find('\0')));  // a C string for the writer: no NUL inside
         TreeFolder folder;
         folder.parent = pending.parent;
         folder.depth = pending.parent == kNoParentFolder ? 1 : folders[pending.parent].depth + 1;

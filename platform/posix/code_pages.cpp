@@ -44,6 +44,28 @@ uint32_t LowerCodePoint(uint32_t code)
     return code;
 }
 
+// The converter of the code page asked last on this thread: opening one costs far more than a short name.
+struct CachedConverter {
+    std::string name;
+    iconv_t converter = kNoConverter;
+    ~CachedConverter()
+    {
+        if (converter != kNoConverter) iconv_close(converter);
+    }
+};
+
+iconv_t ConverterFor(const char* name)
+{
+    thread_local CachedConverter cached;
+    if (cached.converter == kNoConverter || cached.name != name) {
+        if (cached.converter != kNoConverter) iconv_close(cached.converter);
+        cached.name = name;
+        cached.converter = iconv_open("UTF-8", name);
+    }
+    if (cached.converter != kNoConverter) iconv(cached.converter, nullptr, nullptr, nullptr, nullptr);
+    return cached.converter;
+}
+
 }  // namespace
 
 bool IsKnownCodePage(const char* name)
@@ -56,7 +78,7 @@ bool IsKnownCodePage(const char* name)
 
 std::string DecodeCodePage(const char* name, const std::string& bytes, char replacement)
 {
-    iconv_t converter = iconv_open("UTF-8", name ? name : "");
+    iconv_t converter = ConverterFor(name ? name : "");
     if (converter == kNoConverter) return AsciiOnly(bytes, replacement);
     std::string text;
     char output[256];
@@ -79,7 +101,6 @@ std::string DecodeCodePage(const char* name, const std::string& bytes, char repl
     size_t out_left = sizeof output;
     iconv(converter, nullptr, nullptr, &out, &out_left);  // a stateful code page's closing sequence
     text.append(output, static_cast<size_t>(out - output));
-    iconv_close(converter);
     return text;
 }
 
