@@ -16,6 +16,8 @@
 #include "cli/texts.h"
 #include "engine/conversion_run.h"
 #include "engine/messages.h"
+#include "engine/source_folder_list.h"
+#include "engine/source_folders.h"
 
 namespace cli {
 namespace {
@@ -199,6 +201,19 @@ std::string AbsoluteSource(const std::string& source)
     return current + source;
 }
 
+// A tree run needs the store's folder list; without one that can be read the run is flat, and says so (when
+// there is anything to convert at all).
+engine::RunOptions ResolveFolderLayout(const std::string& source, engine::RunOptions run)
+{
+    if (run.layout != engine::FolderLayout::Tree) return run;
+    std::vector<dbx::FolderRecord> list;
+    if (engine::ReadSourceFolderList(source.c_str(), list)) return run;
+    run.layout = engine::FolderLayout::Flat;
+    if (!engine::FindSourceFolders(source.c_str()).empty())
+        WriteText(STDERR_FILENO, std::string(CliText(Text::FlatWithoutList)) + "\n");
+    return run;
+}
+
 }  // namespace
 
 int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin& plugin)
@@ -208,6 +223,7 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
         return kExitFailed;
     }
     std::string source = AbsoluteSource(options.source);
+    engine::RunOptions run = ResolveFolderLayout(source, options.run);
     engine::RunControl& control = engine::TheRunControl();
     control.pause.store(false);
     control.abort.store(false);
@@ -227,7 +243,8 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
         worker = std::thread([&] {
             RunEvent finished;
             finished.kind = RunEvent::Kind::Finished;
-            finished.outcome = engine::RunConversion(source.c_str(), options.destination.c_str(), plugin, front_end);
+            finished.outcome = engine::RunConversion(source.c_str(), options.destination.c_str(), plugin, front_end,
+                                                     run);
             queue.Push(std::move(finished));
         });
     } catch (const std::system_error& error) {

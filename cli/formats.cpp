@@ -104,10 +104,11 @@ std::string FormatsListing(const std::vector<engine::WriterPlugin*>& plugins)
         if (note) listing += Indented(UnixLineBreaks(*note), "    ");
         if (!plugin->SetSetting) {
             listing += "    " + std::string(CliText(Text::NoSettingValues)) + "\n";
-            continue;
+        } else {
+            std::string values = SettingValues(*plugin);
+            if (!values.empty()) listing += Indented(std::string(CliText(Text::SettingLabel)) + " " + values, "    ");
         }
-        std::string values = SettingValues(*plugin);
-        if (!values.empty()) listing += Indented(std::string(CliText(Text::SettingLabel)) + " " + values, "    ");
+        listing += "    " + std::string(CliText(plugin->NewTreeFolder ? Text::FoldersTree : Text::FoldersFlatOnly)) + "\n";
     }
     return listing;
 }
