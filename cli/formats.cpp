@@ -108,7 +108,8 @@ std::string FormatsListing(const std::vector<engine::WriterPlugin*>& plugins)
             std::string values = SettingValues(*plugin);
             if (!values.empty()) listing += Indented(std::string(CliText(Text::SettingLabel)) + " " + values, "    ");
         }
-        listing += "    " + std::string(CliText(plugin->NewTreeFolder ? Text::FoldersTree : Text::FoldersFlatOnly)) + "\n";
+        Text folders = plugin->NewTreeFolder ? Text::FoldersTree : Text::FoldersFlatOnly;
+        listing += "    " + std::string(CliText(folders)) + "\n";
     }
     return listing;
 }

@@ -85,6 +85,8 @@ bool IsLocalContainer(const dbx::FolderRecord& record, const Node& node)
     return node.link == Link::RootChild && record.store_kind == dbx::kStoreLocal;
 }
 
+// Where each folder goes. Nothing is placed in a root record or a local container: a child of a root record is
+// a root child, and a child of the local container goes to the top.
 void PlaceFolders(const std::vector<dbx::FolderRecord>& list, std::vector<Node>& nodes)
 {
     for (size_t i = 0; i < list.size(); ++i) {
@@ -101,11 +103,6 @@ void PlaceFolders(const std::vector<dbx::FolderRecord>& list, std::vector<Node>&
         }
         }
     }
-    // The local container and the root hold no folder: nothing placed in them (a parent that is a root record
-    // was taken as a root child above).
-    for (size_t i = 0; i < list.size(); ++i)
-        if (nodes[i].placed_in != kNone && nodes[i].placed_in != kTop && nodes[nodes[i].placed_in].placed_in == kNone)
-            nodes[i].placed_in = kTop;
 }
 
 // Each listed file name claims the source file of that name (letter case aside), the first folder listing it
@@ -253,14 +250,16 @@ std::vector<TreeFolder> BuildFolderTree(const std::vector<dbx::FolderRecord>& li
 std::vector<std::string> WriterPath(const std::vector<TreeFolder>& folders, size_t index)
 {
     std::vector<std::string> path;
-    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent) path.insert(path.begin(), folders[at].writer_name);
+    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent)
+        path.insert(path.begin(), folders[at].writer_name);
     return path;
 }
 
 std::vector<std::string> ShownPath(const std::vector<TreeFolder>& folders, size_t index)
 {
     std::vector<std::string> path;
-    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent) path.insert(path.begin(), folders[at].shown_name);
+    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent)
+        path.insert(path.begin(), folders[at].shown_name);
     return path;
 }
 

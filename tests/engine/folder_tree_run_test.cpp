@@ -91,7 +91,8 @@ TEST_F(FolderTreeRun, TheStoresTreeReachesTheWriterParentsFirst)
 
     EXPECT_EQ(Run(), engine::RunOutcome::Completed);
     EXPECT_EQ(front_end.EventsStartingWith("folder "),
-              (Trace{"folder Inbox 1/10 [1 / 10]", "folder Entwürfe 2/10 [2 / 10]", "folder Projects/2026 3/10 [3 / 10]",
+              (Trace{"folder Inbox 1/10 [1 / 10]", "folder Entwürfe 2/10 [2 / 10]",
+                     "folder Projects/2026 3/10 [3 / 10]",
                      "folder Projects/2026/Deep 4/10 [4 / 10]", "folder Žó?M 5/10 [5 / 10]",
                      "folder Archive 6/10 [6 / 10]", "folder ARCHIVE (2) 7/10 [7 / 10]",
                      "folder archive (3) 8/10 [8 / 10]", "folder mail.example.com/INBOX 9/10 [9 / 10]",
@@ -146,7 +147,8 @@ TEST_F(FolderTreeRun, TheRealStoresShapeGivesInboxAndOutboxAtTheTop)
     Mail("Inbox.dbx");
     Mail("Outbox.dbx", 0);
     EXPECT_EQ(Run(), engine::RunOutcome::Completed);
-    EXPECT_EQ(front_end.EventsStartingWith("folder "), (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
+    EXPECT_EQ(front_end.EventsStartingWith("folder "),
+              (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
     EXPECT_EQ(FolderCalls(), (Trace{"NewTreeFolder Inbox", "FinishFolder"}));
 
     const fs::path corpus = fs::path(DOVAN_SOURCE_DIR) / ".." / "shared" / "corpus";
@@ -155,9 +157,11 @@ TEST_F(FolderTreeRun, TheRealStoresShapeGivesInboxAndOutboxAtTheTop)
     front_end = {};
     engine::RunOptions options;
     options.layout = engine::FolderLayout::Tree;
-    EXPECT_EQ(engine::RunConversion(corpus.c_str(), scratch.Path("real").c_str(), recorded.plugin(), front_end, options),
+    EXPECT_EQ(engine::RunConversion(corpus.c_str(), scratch.Path("real").c_str(), recorded.plugin(), front_end,
+                                    options),
               engine::RunOutcome::Completed);
-    EXPECT_EQ(front_end.EventsStartingWith("folder "), (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
+    EXPECT_EQ(front_end.EventsStartingWith("folder "),
+              (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
     EXPECT_EQ(FolderCalls(), (Trace{"NewTreeFolder Inbox", "FinishFolder"}));
 }
 
@@ -179,7 +183,8 @@ TEST_F(FolderTreeRun, HostileListsStillConvertEveryMessage)
         {"its own parent", fixture::BuildFolderList({{5, 5, "Self", "a.dbx", 0, 3}, {6, 5, "Kid", "b.dbx", 0, 3}})},
         {"a cycle", fixture::BuildFolderList({{5, 6, "A", "a.dbx", 0, 3}, {6, 5, "B", "b.dbx", 0, 3}})},
         {"a missing parent", fixture::BuildFolderList({{5, 77, "A", "a.dbx", 0, 3}})},
-        {"names of any bytes", fixture::BuildFolderList({{5, 0, "..", "a.dbx", 0, 1}, {6, 5, "/\\\xff\x01", "b.dbx", 0, 1}})},
+        {"names of any bytes",
+         fixture::BuildFolderList({{5, 0, "..", "a.dbx", 0, 1}, {6, 5, "/\\\xff\x01", "b.dbx", 0, 1}})},
         {"100,000 levels", fixture::BuildFolderList(chain(100000))},
         {"100,000 levels in a cycle", fixture::BuildFolderList(deep_cycle)},
         {"a cut list", fixture::BuildFolderList(TestStoreList()).substr(0, 0x2600)},

@@ -31,7 +31,8 @@ std::string EncodeFolderRecord(const FixtureFolder& folder, uint32_t self)
     } else if (folder.parent_id != 0) {
         record.attributes.push_back(DirectAttribute(0x01, folder.parent_id));
     }
-    if (!folder.name.empty()) record.attributes.push_back(IndirectAttribute(0x02, AddText(record.data_area, folder.name)));
+    if (!folder.name.empty())
+        record.attributes.push_back(IndirectAttribute(0x02, AddText(record.data_area, folder.name)));
     if (!folder.file_name.empty())
         record.attributes.push_back(IndirectAttribute(0x03, AddText(record.data_area, folder.file_name)));
     if (folder.special != 0) record.attributes.push_back(DirectAttribute(0x09, folder.special));

@@ -1,6 +1,7 @@
 // The recording writer (Dovanrecord): a test plugin that records every call made to it, with its arguments, and
-// can be told to fail any call. It exports the eleven entry points, SetSetting, LoadPluginString and NewTreeFolder, writes no
-// output, and moves the current directory into the destination in StartConvert, as the delivered writers do.
+// can be told to fail any call. It exports the eleven entry points, SetSetting, LoadPluginString and
+// NewTreeFolder, writes no output, and moves the current directory into the destination in StartConvert, as the
+// delivered writers do.
 //
 // In the tests' own process: the Record* exports of recording_control.h.
 // From another process, through the environment, read when the library is loaded (and at RecordReset):
