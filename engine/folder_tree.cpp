@@ -250,16 +250,16 @@ std::vector<TreeFolder> BuildFolderTree(const std::vector<dbx::FolderRecord>& li
 std::vector<std::string> WriterPath(const std::vector<TreeFolder>& folders, size_t index)
 {
     std::vector<std::string> path;
-    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent)
-        path.insert(path.begin(), folders[at].writer_name);
+    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent) path.push_back(folders[at].writer_name);
+    std::reverse(path.begin(), path.end());
     return path;
 }
 
 std::vector<std::string> ShownPath(const std::vector<TreeFolder>& folders, size_t index)
 {
     std::vector<std::string> path;
-    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent)
-        path.insert(path.begin(), folders[at].shown_name);
+    for (size_t at = index; at != kNoParentFolder; at = folders[at].parent) path.push_back(folders[at].shown_name);
+    std::reverse(path.begin(), path.end());
     return path;
 }
 
