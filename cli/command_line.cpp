@@ -25,6 +25,14 @@ bool ParseOnError(const std::string& value, OnError& on_error)
     return false;
 }
 
+bool ParseFolders(const std::string& value, Folders& folders)
+{
+    if (value == "tree") folders = Folders::Tree;
+    else if (value == "flat") folders = Folders::Flat;
+    else return false;
+    return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error)
@@ -36,6 +44,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     bool help = false;
     bool version = false;
     std::string on_error;
+    std::string folders;
     app.add_flag("-h,--help", help);
     app.add_flag("--version", version);
     app.add_option("--plugin-dir", line.plugin_dir);
@@ -51,6 +60,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     CLI::Option* format = convert->add_option("--format", line.format);
     CLI::Option* setting = convert->add_option("--setting", line.setting);
     CLI::Option* on_error_option = convert->add_option("--on-error", on_error);
+    CLI::Option* folders_option = convert->add_option("--folders", folders);
+    convert->add_option("--codepage", line.code_page);
     CLI::Option* source = convert->add_option("source", line.source);
     CLI::Option* destination = convert->add_option("destination", line.destination);
 
@@ -81,6 +92,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     line.has_setting = setting->count() > 0;
     if (on_error_option->count() > 0 && !ParseOnError(on_error, line.on_error)) {
         error = FormatCliText(Text::BadOnError, Utf8FromSystem(on_error)) + "\n" + CliText(Text::ValidOnError);
+        return false;
+    }
+    if (folders_option->count() > 0 && !ParseFolders(folders, line.folders)) {
+        error = FormatCliText(Text::BadFolders, folders) + "\n" + CliText(Text::ValidFolders);
         return false;
     }
     if (format->count() == 0 || source->count() == 0 || destination->count() == 0) {

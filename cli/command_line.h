@@ -10,12 +10,16 @@ enum class Command { Help, Version, Formats, Convert };
 
 enum class OnError { NotGiven, Ask, SkipMail, SkipFolder, Abort };
 
+enum class Folders { NotGiven, Tree, Flat };
+
 struct CommandLine {
     Command command = Command::Help;
     std::string format;
     bool has_setting = false;
     std::string setting;
     OnError on_error = OnError::NotGiven;
+    Folders folders = Folders::NotGiven;
+    std::string code_page;  // empty: not given
     std::string plugin_dir;  // empty: beside the executable
     std::string source;
     std::string destination;

@@ -10,6 +10,8 @@
 #include "cli/texts.h"
 #include "engine/conversion_run.h"
 #include "engine/messages.h"
+#include "engine/source_folder_list.h"
+#include "engine/source_folders.h"
 
 namespace cli {
 namespace {
@@ -198,6 +200,7 @@ void ShowFailure(const std::string& text)
 struct WorkerRun {
     std::string source;
     std::string destination;
+    engine::RunOptions options;
     const engine::WriterPlugin* plugin;
     QueueFrontEnd* front_end;
     RunEventQueue* queue;
@@ -209,8 +212,21 @@ void RunWorker(void* argument)
     RunEvent finished;
     finished.kind = RunEvent::Kind::Finished;
     finished.outcome = engine::RunConversion(run->source.c_str(), run->destination.c_str(), *run->plugin,
-                                             *run->front_end);
+                                             *run->front_end, run->options);
     run->queue->Push(std::move(finished));
+}
+
+// A tree run needs the store's folder list; without one that can be read the run is flat, and says so (when
+// there is anything to convert at all).
+engine::RunOptions ResolveFolderLayout(const std::string& source, engine::RunOptions run)
+{
+    if (run.layout != engine::FolderLayout::Tree) return run;
+    std::vector<dbx::FolderRecord> list;
+    if (engine::ReadSourceFolderList(source.c_str(), list)) return run;
+    run.layout = engine::FolderLayout::Flat;
+    if (!engine::FindSourceFolders(source.c_str()).empty())
+        WriteText(Stream::Error, std::string(CliText(Text::FlatWithoutList)) + "\n");
+    return run;
 }
 
 }  // namespace
@@ -221,6 +237,8 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
         ShowFailure(engine::LoadMessage(engine::kMsgNoDbxFiles));
         return kExitFailed;
     }
+    std::string source = AbsoluteFromCurrentDir(options.source);
+    engine::RunOptions run_options = ResolveFolderLayout(source, options.run);
     engine::RunControl& control = engine::TheRunControl();
     control.pause.store(false);
     control.abort.store(false);
@@ -234,8 +252,7 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
     RunEventQueue queue;
     QueueFrontEnd front_end(queue, options.policy);
     RunDialogue dialogue(queue, options.can_ask, IsTerminal(Stream::Error));
-    WorkerRun run{AbsoluteFromCurrentDir(options.source), AbsoluteFromCurrentDir(options.destination), &plugin,
-                  &front_end, &queue};
+    WorkerRun run{source, AbsoluteFromCurrentDir(options.destination), run_options, &plugin, &front_end, &queue};
     JoinableThread worker;
     if (!worker.Start(RunWorker, &run)) {
         platform::ErrorCode code = platform::LastError();

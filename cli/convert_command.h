@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/run_events.h"
+#include "engine/conversion_run.h"
 #include "engine/plugin_host.h"
 
 namespace cli {
@@ -20,6 +21,7 @@ struct ConvertOptions {
     std::string destination;  // handed on as typed; the run refuses a relative one
     AutoAnswer policy = AutoAnswer::Abort;  // None: ask on the terminal
     bool can_ask = false;                   // standard input and standard error are a terminal
+    engine::RunOptions run;                 // a tree run becomes flat, with a note, without a readable list
 };
 
 // Runs the conversion and returns the exit status.

@@ -106,10 +106,12 @@ std::string FormatsListing(const std::vector<engine::WriterPlugin*>& plugins)
         if (note) listing += Indented(UnixLineBreaks(Utf8FromSystem(*note)), "    ");
         if (!plugin->SetSetting) {
             listing += "    " + std::string(CliText(Text::NoSettingValues)) + "\n";
-            continue;
+        } else {
+            std::string values = SettingValues(*plugin);
+            if (!values.empty()) listing += Indented(std::string(CliText(Text::SettingLabel)) + " " + values, "    ");
         }
-        std::string values = SettingValues(*plugin);
-        if (!values.empty()) listing += Indented(std::string(CliText(Text::SettingLabel)) + " " + values, "    ");
+        Text folders = plugin->NewTreeFolder ? Text::FoldersTree : Text::FoldersFlatOnly;
+        listing += "    " + std::string(CliText(folders)) + "\n";
     }
     return listing;
 }

@@ -12,6 +12,7 @@
 #include "cli/texts.h"
 #include "engine/messages.h"
 #include "engine/plugin_host.h"
+#include "platform/code_pages.h"
 
 namespace {
 
@@ -62,6 +63,14 @@ int Convert(const CommandLine& line, const std::vector<engine::WriterPlugin*>& p
     case OnError::SkipMail: options.policy = AutoAnswer::SkipMail; break;
     case OnError::SkipFolder: options.policy = AutoAnswer::SkipFolder; break;
     case OnError::Abort: options.policy = AutoAnswer::Abort; break;
+    }
+    options.run.layout = line.folders == Folders::Flat ? engine::FolderLayout::Flat : engine::FolderLayout::Tree;
+    if (!line.code_page.empty()) {
+        if (!platform::IsKnownCodePage(line.code_page.c_str()))
+            return UsageError(FormatCliText(Text::UnknownCodePage, PrintableText(line.code_page)));
+        options.run.code_page = line.code_page;
+    } else if (platform::UiLanguage() == platform::Language::Japanese) {
+        options.run.code_page = "cp932";  // the names of a store written by a Japanese Windows
     }
     engine::WriterPlugin* plugin = nullptr;
     int status = PrepareFormat(line, plugins, plugin);

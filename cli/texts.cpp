@@ -17,12 +17,12 @@ const char kHelpEnglish[] =
     "Usage:\n"
     "  dovan formats [--plugin-dir DIR]\n"
     "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
-    "                [--plugin-dir DIR] SOURCE DESTINATION\n"
+    "                [--folders tree|flat] [--codepage NAME] [--plugin-dir DIR] SOURCE DESTINATION\n"
     "  dovan --help | --version\n"
     "\n"
     "Converts the mail folders of an Outlook Express 5 or 6 store into another format. Every .dbx file of\n"
     "SOURCE becomes one folder of the output, each message byte for byte as stored. The store is only read.\n"
-    "Close Outlook Express before converting; its folder tree is not rebuilt.\n"
+    "Close Outlook Express before converting.\n"
     "\n"
     "Commands:\n"
     "  formats             list the output formats with their notes and setting values\n"
@@ -40,6 +40,18 @@ const char kHelpEnglish[] =
     "                        skip-mail    skip the message; a folder whose file cannot be opened is skipped\n"
     "                        skip-folder  skip the rest of the folder\n"
     "                        abort        stop the run (the default without a terminal)\n"
+    "  --folders tree|flat where the folders go:\n"
+    "                        tree  as in Outlook Express, from SOURCE's Folders.dbx (the default when it\n"
+    "                              can be read): the local folders at the top, each other account in a\n"
+    "                              folder of its own; folders without a .dbx file are left out unless a\n"
+    "                              folder below them has one; .dbx files not in the list at the top.\n"
+    "                              mbox: a file per folder, its subfolders in NAME.sbd (as Thunderbird\n"
+    "                              keeps them); eml: a directory per folder, subfolders inside; bmf: one\n"
+    "                              folder per folder, named by its path. A format without a tree of its\n"
+    "                              own names each folder by its path joined with \"=\" (see 'dovan formats').\n"
+    "                        flat  each .dbx file as one folder at the top, named after the file\n"
+    "  --codepage NAME     the code page of the folder names in Folders.dbx: any name iconv knows\n"
+    "                      (default windows-1252; cp932 when these texts are Japanese)\n"
     "  --plugin-dir DIR    the folder of the format plugins (default: ../lib/dovan beside the program; on\n"
     "                      Windows the program's own folder)\n"
     "  -h, --help          show this text\n"
@@ -62,13 +74,12 @@ const char kHelpJapanese[] =
     "使い方:\n"
     "  dovan formats [--plugin-dir DIR]\n"
     "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
-    "                [--plugin-dir DIR] SOURCE DESTINATION\n"
+    "                [--folders tree|flat] [--codepage NAME] [--plugin-dir DIR] SOURCE DESTINATION\n"
     "  dovan --help | --version\n"
     "\n"
     "Outlook Express 5/6 のメールフォルダを別の形式に変換します。SOURCE の .dbx ファイルがそれぞれ\n"
     "出力のフォルダ 1 つになり、各メッセージは格納されたとおりのバイト列で書き出されます。\n"
-    "ストアは読むだけで変更しません。Outlook Express は終了しておいてください。OE のフォルダツリーは\n"
-    "再現できません。\n"
+    "ストアは読むだけで変更しません。Outlook Express は終了しておいてください。\n"
     "\n"
     "コマンド:\n"
     "  formats             出力形式を注意書きと設定値とともに一覧表示します\n"
@@ -85,6 +96,18 @@ const char kHelpJapanese[] =
     "                        skip-mail    メールをスキップします (開けないファイルはフォルダごとスキップ)\n"
     "                        skip-folder  フォルダの残りをスキップします\n"
     "                        abort        変換を中断します (端末がないときの既定)\n"
+    "  --folders tree|flat フォルダの配置:\n"
+    "                        tree  SOURCE の Folders.dbx に従い OE と同じ階層にします (読めるときの既定)。\n"
+    "                              ローカルフォルダは最上位に、ほかのアカウントはアカウント名のフォルダに\n"
+    "                              置きます。.dbx ファイルのないフォルダは、下にあるフォルダが持つときだけ\n"
+    "                              作ります。一覧にない .dbx ファイルは最上位に置きます。\n"
+    "                              mbox: フォルダごとのファイルとサブフォルダ用の NAME.sbd (Thunderbird と\n"
+    "                              同じ形)、eml: フォルダごとのディレクトリ、bmf: パスを名前にしたフォルダ。\n"
+    "                              独自の階層を持たない形式では、パスを \"=\" でつないだ名前にします\n"
+    "                              ('dovan formats' を参照)。\n"
+    "                        flat  .dbx ファイルごとにファイル名のフォルダを最上位に作ります\n"
+    "  --codepage NAME     Folders.dbx のフォルダ名のコードページ: iconv の名前\n"
+    "                      (既定 windows-1252、この説明が日本語のときは cp932)\n"
     "  --plugin-dir DIR    出力形式のプラグインのフォルダ (既定: プログラムの隣の ../lib/dovan、\n"
     "                      Windows ではプログラムと同じフォルダ)\n"
     "  -h, --help          この説明を表示します\n"
@@ -119,6 +142,15 @@ const TextPair kTexts[] = {
     {Text::BadOnError, "Unknown --on-error value \"%s\".", "--on-error の値 \"%s\" は使用できません。"},
     {Text::ValidOnError, "Valid values: ask, skip-mail, skip-folder, abort",
      "使用できる値: ask, skip-mail, skip-folder, abort"},
+    {Text::BadFolders, "Unknown --folders value \"%s\".", "--folders の値 \"%s\" は使用できません。"},
+    {Text::ValidFolders, "Valid values: tree, flat", "使用できる値: tree, flat"},
+    {Text::UnknownCodePage, "Unknown code page \"%s\" (any name that iconv knows, e.g. windows-1252, cp932).",
+     "コードページ \"%s\" はありません (iconv の名前: windows-1252, cp932 など)。"},
+    {Text::FlatWithoutList, "No readable Folders.dbx in SOURCE: every .dbx file becomes one top-level folder.",
+     "SOURCE に読める Folders.dbx がないため、各 .dbx ファイルを最上位のフォルダ 1 つずつに変換します。"},
+    {Text::FoldersTree, "Folders: tree or flat", "フォルダ: tree または flat"},
+    {Text::FoldersFlatOnly, "Folders: one per folder at the top; in a tree run named by its path, joined with \"=\"",
+     "フォルダ: 最上位に 1 つずつ。tree では名前をパスを \"=\" でつないだものにします"},
     {Text::AskNeedsTerminal, "--on-error ask needs a terminal on standard input and standard error.",
      "--on-error ask には標準入力と標準エラー出力が端末である必要があります。"},
     {Text::PluginFolder, "Plugin folder: %s", "プラグインのフォルダ: %s"},

@@ -19,6 +19,12 @@ enum class Text {
     ValidSettings,
     BadOnError,         // %s: the value given
     ValidOnError,
+    BadFolders,         // %s: the value given
+    ValidFolders,
+    UnknownCodePage,    // %s: the name given
+    FlatWithoutList,    // the run is flat: SOURCE has no readable Folders.dbx
+    FoldersTree,        // dovan formats: the plugin places folders in the tree
+    FoldersFlatOnly,    // dovan formats: the plugin takes one name per folder
     AskNeedsTerminal,
     PluginFolder,       // %s: the folder searched for plugins
     SettingLabel,

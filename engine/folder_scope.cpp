@@ -24,7 +24,7 @@ bool BeginMessage(FolderScope& scope, uint32_t kind)
 bool AppendPiece(FolderScope& scope, const void* bytes, uint32_t count)
 {
     if (scope.state == ScopeState::NothingOpen) {
-        if (scope.plugin->NewFolder(scope.folder_name) == 0) return false;
+        if (OpenWriterFolder(*scope.plugin, scope.folder_name, scope.place) == 0) return false;
         scope.state = ScopeState::FolderOpen;
     }
     if (scope.state == ScopeState::FolderOpen) {

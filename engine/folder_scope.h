@@ -19,6 +19,7 @@ struct FolderScope {
     const char* folder_name = "";          // borrowed from the run's folder list: the .dbx file's base name
     ScopeState state = ScopeState::NothingOpen;
     uint32_t message_kind = 0;             // the argument of the next NewMessage
+    const FolderPlace* place = nullptr;    // borrowed: where the folder goes in a run that keeps the tree
 };
 
 FolderScope MakeFolderScope(const WriterPlugin& plugin, const char* folder_name);

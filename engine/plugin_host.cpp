@@ -49,6 +49,7 @@ bool BindWriterPlugin(platform::LibraryHandle library, WriterPlugin& plugin)
     Bind(library, "FinishFolder", plugin.FinishFolder);
     Bind(library, "FinishConvert", plugin.FinishConvert);
     Bind(library, "SetSetting", plugin.SetSetting);
+    Bind(library, "NewTreeFolder", plugin.NewTreeFolder);
     return plugin.GetPluginName && plugin.GetNote && plugin.StartConvert && plugin.NewFolder && plugin.NewMessage &&
            plugin.AppendBuffer && plugin.FinishMessage;
 }
@@ -104,6 +105,16 @@ std::vector<WriterPlugin*> LoadWriterPlugins(const char* directory)
         return platform::CompareNoCase(a->file_name.c_str(), b->file_name.c_str()) < 0;
     });
     return plugins;
+}
+
+int OpenWriterFolder(const WriterPlugin& plugin, const char* name, const FolderPlace* place)
+{
+    if (!place) return plugin.NewFolder(name);
+    if (!plugin.NewTreeFolder || place->path.empty()) return plugin.NewFolder(place->flat_name.c_str());
+    std::vector<const char*> parts;
+    for (const std::string& part : place->path) parts.push_back(part.c_str());
+    uint32_t flags = place->has_subfolders ? DOVAN_FOLDER_HAS_SUBFOLDERS : 0;
+    return plugin.NewTreeFolder(parts.data(), static_cast<uint32_t>(parts.size()), flags);
 }
 
 void UnloadWriterPlugin(WriterPlugin* plugin)

@@ -27,6 +27,7 @@ struct WriterPlugin {
     FinishFolderFn FinishFolder = nullptr;            // optional
     FinishConvertFn FinishConvert = nullptr;          // optional
     SetSettingFn SetSetting = nullptr;                // optional, beyond the eleven: a setting from a text
+    NewTreeFolderFn NewTreeFolder = nullptr;          // optional, beyond the eleven: a folder's place in the tree
 
     std::string display_name;  // PluginText of GetPluginName, taken when the plugin was registered
     std::string file_name;     // the library's file name as found, e.g. "Dovanmbox.so"
@@ -43,6 +44,17 @@ bool BindWriterPlugin(platform::LibraryHandle library, WriterPlugin& plugin);
 // table (cut to 1023 bytes), or a copy of a returned block, which is always freed. Nothing for no text or an
 // empty block.
 std::optional<std::string> PluginText(const WriterPlugin& plugin, DovanTextResult(DOVAN_CALL* entry)(void));
+
+// Where a folder goes in a run that keeps the folder tree.
+struct FolderPlace {
+    std::vector<std::string> path;  // safe names from the top of the destination down to the folder
+    bool has_subfolders = false;
+    std::string flat_name;          // the one name for a plugin without NewTreeFolder: the path joined with "="
+};
+
+// Opens a folder of the writer: NewTreeFolder where a place is given and the plugin offers it, otherwise
+// NewFolder (with the place's flat name, or `name` when there is no place). The plugin's result.
+int OpenWriterFolder(const WriterPlugin& plugin, const char* name, const FolderPlace* place);
 
 // Frees the library and the record.
 void UnloadWriterPlugin(WriterPlugin* plugin);

@@ -5,7 +5,8 @@
  * Seven are required (GetPluginName, GetNote, StartConvert, NewFolder, NewMessage, AppendBuffer,
  * FinishMessage); the others may be missing and are then never called.
  *
- * Calling order of a run, as a plugin sees it:
+ * Calling order of a run, as a plugin sees it (a run that keeps the folder tree may call NewTreeFolder in
+ * place of NewFolder; see there):
  *   StartConvert(destination)                       -- 0: the run ends here, nothing else is called
  *   per source folder, per message that has text:
  *     NewFolder(name)  if the folder is not open yet
@@ -96,6 +97,30 @@ typedef int(DOVAN_CALL* SetSettingFn)(const char* value);
  * bytes, always terminated) and returns the number of bytes copied; 0 when there is no such string.
  */
 typedef int(DOVAN_CALL* LoadPluginStringFn)(uint32_t id, char* buffer, int size);
+
+/*
+ * NewTreeFolder(path, depth, flags): optional; how a plugin learns where a folder goes when the run keeps the
+ * store's folder tree. A plugin that exports it gets this call in place of NewFolder in such a run; a plugin
+ * without it gets NewFolder as in a flat run, with the folder's path in one name (its parts joined with "=").
+ * A flat run never calls it.
+ *
+ *   path   depth NUL-terminated names, from the top of the destination down to the folder itself: path[0] is a
+ *          top-level folder, path[depth - 1] the folder that opens. Each name is one safe path component (no
+ *          separator, no "." or "..", no reserved device name, no trailing dot or blank) and is unique among
+ *          its siblings in any letter case. Borrowed for the duration of the call.
+ *   depth  1 or more (at most 32).
+ *   flags  DOVAN_FOLDER_HAS_SUBFOLDERS when folders below this one follow in the run. Other bits are 0.
+ *
+ * The host announces a folder before any folder below it, so a writer may create what the parent needs (an
+ * mbox file and its "NAME.sbd" directory, an eml directory) when the parent opens; the folders below it follow
+ * after its FinishFolder. The calling order around it is NewFolder's: NewTreeFolder, then NewMessage,
+ * AppendBuffer and FinishMessage per message, then FinishFolder. A folder without subfolders is announced at
+ * its first message, as NewFolder is; a folder with subfolders is announced in any case, at its first message
+ * or, when it has none, with no message at the end of its turn, and FinishFolder follows (so an mbox writer can
+ * leave its empty file). Returns nonzero on success; 0 with the reason in the last-error code.
+ */
+typedef int(DOVAN_CALL* NewTreeFolderFn)(const char* const* path, uint32_t depth, uint32_t flags);
+#define DOVAN_FOLDER_HAS_SUBFOLDERS 0x1u
 
 /* Text blocks handed from a plugin to the host. */
 static inline char* DovanAllocText(size_t size)

@@ -32,6 +32,8 @@ MATRIX = [
 ]
 
 SUMMARY = "14 message(s) were converted.\n"
+# A store without a readable folder list is converted flat, and the run says so first.
+FLAT_NOTE = "No readable Folders.dbx in SOURCE: every .dbx file becomes one top-level folder.\n"
 
 
 class OutputTrees(ScratchTest):
@@ -59,9 +61,17 @@ class OutputTrees(ScratchTest):
                     updated.add(expected)
                 differences = tree_differences(actual, read_tree(os.path.join(EXPECTED_DIR, expected)))
                 self.assertEqual(differences, [], f"{format_name} {setting}: output differs from {expected}")
+                # Asked for by name, the flat layout gives the same bytes.
+                flat = self.path("flat", f"{number}-{expected}")
+                arguments = ["convert", "--format", format_name, "--folders", "flat"]
+                run = run_dovan(*arguments + (["--setting", setting] if setting is not None else []), self.store, flat)
+                self.assertEqual((run.status, run.out), (0, SUMMARY), run)
+                self.assertEqual(tree_differences(read_tree(flat), read_tree(os.path.join(EXPECTED_DIR, expected))), [])
 
     def test_progress_names_every_converted_folder(self):
         run = self.convert("eml", None, self.path("out"))
+        self.assertEqual(run.err, FLAT_NOTE + "1 / 4  Empty\n2 / 4  example.test\n3 / 4  Inbox\n4 / 4  subjects\n")
+        run = run_dovan("convert", "--format", "eml", "--folders", "flat", self.store, self.path("flat"))
         self.assertEqual(run.err, "1 / 4  Empty\n2 / 4  example.test\n3 / 4  Inbox\n4 / 4  subjects\n")
 
     def test_relative_source_and_trailing_separators(self):
@@ -144,7 +154,7 @@ class BadInput(ScratchTest):
             with self.subTest(destination=destination):
                 run = run_dovan("convert", "--format", "mbox", store, destination, cwd=self.scratch)
                 self.assertEqual((run.status, run.out), (1, ""), run)
-                self.assertEqual(run.err, f"Could not create a directory.\n{system_text}\n")
+                self.assertEqual(run.err, f"{FLAT_NOTE}Could not create a directory.\n{system_text}\n")
 
     def test_usage_errors(self):
         cases = [([], "Name a command"),
@@ -155,6 +165,10 @@ class BadInput(ScratchTest):
                  (["convert", "--format", "mbox", "--on-error", "ignore", "/a", "/b"],
                   'Unknown --on-error value "ignore".\nValid values: ask, skip-mail, skip-folder, abort'),
                  (["convert", "--format", "mbox", "--on-error", "ask", "/a", "/b"], "needs a terminal"),
+                 (["convert", "--format", "mbox", "--folders", "nested", "/a", "/b"],
+                  'Unknown --folders value "nested".\nValid values: tree, flat'),
+                 (["convert", "--format", "mbox", "--codepage", "no-such-page", "/a", "/b"],
+                  'Unknown code page "no-such-page"'),
                  (["convert", "--format", "mbox", "/a", "/b", "/c"], "/c")]
         for arguments, text in cases:
             with self.subTest(arguments=arguments):

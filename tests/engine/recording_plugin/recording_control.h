@@ -14,7 +14,8 @@ typedef void (*RecordResetFn)(void);
 typedef void (*RecordFailCallFn)(const char* entry, uint32_t nth, uint32_t error_code);
 
 // The recorded calls: entry name, argument (AppendBuffer: the bytes; StartConvert, NewFolder, SetSetting:
-// the text; NewMessage: the kind in decimal) and whether the call was made to fail.
+// the text; NewTreeFolder: the path joined with "/" and " +subfolders" when it has some; NewMessage: the kind
+// in decimal) and whether the call was made to fail.
 typedef size_t (*RecordCallCountFn)(void);
 typedef const char* (*RecordCallEntryFn)(size_t index);
 typedef const char* (*RecordCallArgumentFn)(size_t index, size_t* length);

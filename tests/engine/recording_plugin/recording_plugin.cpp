@@ -1,6 +1,7 @@
 // The recording writer (Dovanrecord): a test plugin that records every call made to it, with its arguments, and
-// can be told to fail any call. It exports the eleven entry points, SetSetting and LoadPluginString, writes no
-// output, and moves the current directory into the destination in StartConvert, as the delivered writers do.
+// can be told to fail any call. It exports the eleven entry points, SetSetting, LoadPluginString and
+// NewTreeFolder, writes no output, and moves the current directory into the destination in StartConvert, as the
+// delivered writers do.
 //
 // In the tests' own process: the Record* exports of recording_control.h.
 // From another process, through the environment, read when the library is loaded (and at RecordReset):
@@ -184,6 +185,15 @@ DOVAN_ENTRY(int) StartConvert(const char* destination)
 }
 
 DOVAN_ENTRY(int) NewFolder(const char* folder_name) { return Record("NewFolder", folder_name) ? 1 : 0; }
+
+// Recorded as the path joined with "/", and " +subfolders" when the flag is set.
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
+{
+    std::string argument;
+    for (uint32_t i = 0; i < depth; ++i) argument += (i ? "/" : "") + std::string(path[i]);
+    if (flags & DOVAN_FOLDER_HAS_SUBFOLDERS) argument += " +subfolders";
+    return Record("NewTreeFolder", argument) ? 1 : 0;
+}
 
 DOVAN_ENTRY(int) NewMessage(uint32_t kind)
 {

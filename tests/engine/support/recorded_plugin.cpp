@@ -22,8 +22,7 @@ RecordedPlugin::RecordedPlugin()
         return;
     }
     EXPECT_TRUE(engine::BindWriterPlugin(library, plugin_));
-    RecordResetFn reset = nullptr;
-    Find(library, "RecordReset", reset);
+    Find(library, "RecordReset", reset_);
     Find(library, "RecordFailCall", fail_);
     Find(library, "RecordSetText", set_text_);
     Find(library, "RecordSetHook", set_hook_);
@@ -31,7 +30,7 @@ RecordedPlugin::RecordedPlugin()
     Find(library, "RecordCallEntry", entry_);
     Find(library, "RecordCallArgument", argument_);
     Find(library, "RecordCallFailed", failed_);
-    if (reset) reset();
+    if (reset_) reset_();
 }
 
 RecordedPlugin::~RecordedPlugin()
@@ -59,7 +58,7 @@ std::vector<std::string> RecordedPlugin::Trace() const
         std::string line = call.entry;
         if (call.entry == "AppendBuffer")
             line += " " + std::to_string(call.argument.size());
-        else if (call.entry == "NewFolder" || call.entry == "NewMessage")
+        else if (call.entry == "NewFolder" || call.entry == "NewTreeFolder" || call.entry == "NewMessage")
             line += " " + call.argument;
         if (call.failed) line += " FAILED";
         trace.push_back(line);

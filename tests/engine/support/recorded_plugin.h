@@ -24,6 +24,7 @@ public:
 
     const engine::WriterPlugin& plugin() const { return plugin_; }
 
+    void Reset() { reset_(); }  // forgets every call, failure, text setting and hook
     void Fail(const char* entry, uint32_t nth, uint32_t error_code) { fail_(entry, nth, error_code); }
     void SetText(const char* entry, int mode, uint32_t id, const char* text) { set_text_(entry, mode, id, text); }
     void SetHook(RecordHookFn hook, void* context) { set_hook_(hook, context); }
@@ -42,6 +43,7 @@ public:
 
 private:
     engine::WriterPlugin plugin_;
+    RecordResetFn reset_ = nullptr;
     RecordFailCallFn fail_ = nullptr;
     RecordSetTextFn set_text_ = nullptr;
     RecordSetHookFn set_hook_ = nullptr;
