@@ -2,6 +2,7 @@
 #include "dbx/recovery_scan.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "dbx/layout.h"
 #include "dbx/little_endian.h"
@@ -225,6 +226,52 @@ bool NextChainBlock(const CandidateTable& table, ChainCursor& cursor, ChainBlock
         if (next < 0) cursor.remaining = 0;
         else cursor.candidate = size_t(next);
     }
+    return true;
+}
+
+bool DescribeIndexedChain(const CandidateTable& table, uint32_t first_block, RecoveredChain& chain)
+{
+    long long k = FindCandidate(table, first_block, 0);
+    if (k < 0) return false;
+    chain = RecoveredChain{};
+    chain.first = static_cast<uint32_t>(k);
+    // As far as the chain holds together in the table; no longer than the table, whatever loops it has.
+    while (k >= 0 && chain.blocks < table.blocks.size() && Has(table.blocks[size_t(k)], kInfoIndexed)) {
+        ++chain.blocks;
+        chain.text_length += TextLength(table.blocks[size_t(k)]);
+        if (Has(table.blocks[size_t(k)], kInfoFreed)) chain.lost += kFreedLostBytes;
+        k = Successor(table, size_t(k));
+    }
+    return true;
+}
+
+ChainReader StartChainReader(const RecoveredChain& chain)
+{
+    ChainReader reader;
+    reader.cursor = StartChainText(chain);
+    return reader;
+}
+
+bool ReadChainPiece(DbxFile& dbx, const CandidateTable& table, ChainReader& reader, unsigned char* buffer,
+                    uint32_t max, uint32_t& count)
+{
+    count = 0;
+    while (!reader.has_block || reader.done == reader.block.length) {
+        if (!NextChainBlock(table, reader.cursor, reader.block)) return true;
+        reader.has_block = true;
+        reader.done = 0;
+    }
+    if (reader.done < reader.block.lost_prefix) {
+        count = std::min(max, reader.block.lost_prefix - reader.done);
+        std::memset(buffer, kLostBytePlaceholder, count);
+    } else {
+        count = std::min(max, reader.block.length - reader.done);
+        if (!ReadBytes(dbx, reader.block.text_offset + reader.done, buffer, count)) {
+            count = 0;
+            return false;
+        }
+    }
+    reader.done += count;
     return true;
 }
 

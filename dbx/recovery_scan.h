@@ -106,6 +106,26 @@ struct ChainCursor {
 ChainCursor StartChainText(const RecoveredChain& chain);
 bool NextChainBlock(const CandidateTable& table, ChainCursor& cursor, ChainBlockText& block);
 
+// The chain that the index reaches from `first_block`, described as a recovered one (for comparing texts);
+// false when the table does not hold its first block.
+bool DescribeIndexedChain(const CandidateTable& table, uint32_t first_block, RecoveredChain& chain);
+
+// Reads a chain's text piece by piece, the placeholder standing in for lost bytes.
+struct ChainReader {
+    ChainCursor cursor;
+    ChainBlockText block;
+    uint32_t done = 0;  // bytes of `block` given already
+    bool has_block = false;
+};
+
+ChainReader StartChainReader(const RecoveredChain& chain);
+
+// The next piece of the text into `buffer`: at most `max` bytes, never across the end of a block or of its lost
+// bytes; `count` 0 at the end of the text. False when the file cannot be read (the reason in the last-error
+// code).
+bool ReadChainPiece(DbxFile& dbx, const CandidateTable& table, ChainReader& reader, unsigned char* buffer,
+                    uint32_t max, uint32_t& count);
+
 // The table index of the candidate at `position` with the given shift, or -1.
 long long FindCandidate(const CandidateTable& table, uint32_t position, uint32_t shift);
 

@@ -6,6 +6,7 @@
 #include "engine/error_recovery.h"
 #include "engine/folder_conversion.h"
 #include "engine/folder_names.h"
+#include "engine/folder_recovery.h"
 #include "engine/messages.h"
 #include "engine/source_folders.h"
 
@@ -23,7 +24,8 @@ std::string PositionText(int number, int total)
 }
 
 // Everything of a run between the source search and the summary; the caller restores the current directory.
-RunOutcome ConvertAll(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end)
+RunOutcome ConvertAll(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end,
+                      const RunOptions& options)
 {
     std::vector<SourceFolder> folders = FindSourceFolders(source);
     if (folders.empty()) {
@@ -61,6 +63,9 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         }
         front_end.ProgressChanged(100);
         EndFolder(scope);
+        // Stopping during recovery: RecoverFolder has finished the plugin and closed its folder already.
+        if (options.recover && !RecoverFolder(front_end, path.c_str(), folder.base_name.c_str(), writer_name, plugin))
+            return RunOutcome::Stopped;
     }
 
     if (plugin.FinishConvert) plugin.FinishConvert();
@@ -88,10 +93,16 @@ void ConversionThread(void* argument)
 RunOutcome RunConversion(const char* source, const char* destination, const WriterPlugin& plugin,
                          FrontEnd& front_end)
 {
+    return RunConversion(source, destination, plugin, front_end, RunOptions{});
+}
+
+RunOutcome RunConversion(const char* source, const char* destination, const WriterPlugin& plugin,
+                         FrontEnd& front_end, const RunOptions& options)
+{
     // The writers move the current directory during a run; the run puts it back.
     std::string saved_directory;
     bool saved = platform::GetCurrentDir(saved_directory);
-    RunOutcome outcome = ConvertAll(source, destination, plugin, front_end);
+    RunOutcome outcome = ConvertAll(source, destination, plugin, front_end, options);
     if (saved) platform::SetCurrentDir(saved_directory.c_str());
     front_end.RunFinished(outcome);
     return outcome;

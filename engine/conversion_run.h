@@ -15,6 +15,14 @@ namespace engine {
 RunOutcome RunConversion(const char* source, const char* destination, const WriterPlugin& plugin,
                          FrontEnd& front_end);
 
+// Choices of a run beyond its source, destination and writer.
+struct RunOptions {
+    bool recover = false;  // after each folder, the texts outside its index into "NAME (recovered)"
+};
+
+RunOutcome RunConversion(const char* source, const char* destination, const WriterPlugin& plugin,
+                         FrontEnd& front_end, const RunOptions& options);
+
 // Starts RunConversion on a detached worker thread with copies of both texts. False (message 14 shown
 // through the front end) when the thread cannot be started.
 bool StartConversion(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end);

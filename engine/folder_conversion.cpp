@@ -90,6 +90,19 @@ void WaitWhilePaused()
 
 }  // namespace
 
+ErrorChoice AnswerAndGiveUp(FrontEnd& front_end, FolderScope& scope)
+{
+    ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
+    if (choice == ErrorChoice::AbortProcessing) {
+        GiveUpMessage(scope);  // the run stops: nothing to ask about what remains
+        return choice;
+    }
+    // Whatever the answer, this attempt at the message is over. A plugin that cannot take it back is asked
+    // about like any failed step, and that answer stands: the message is closed by then.
+    if (GiveUpMessage(scope)) return choice;
+    return AskErrorChoice(false, scope.folder_name, front_end);
+}
+
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged)
 {
     std::vector<uint32_t> records = dbx::CollectMessageRecords(dbx);
@@ -110,7 +123,7 @@ bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope,
                 ++total;
                 break;
             }
-            ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
+            ErrorChoice choice = AnswerAndGiveUp(front_end, scope);
             if (choice == ErrorChoice::Retry) continue;  // one more attempt per answer
             if (choice == ErrorChoice::SkipFolder) {
                 front_end.FolderSkipped(scope.folder_name);

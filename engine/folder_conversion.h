@@ -21,4 +21,8 @@ bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, ui
 // `damaged` when a message's text could not be read whole.
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged);
 
+// Asks the message-level question after a failed attempt and gives the open message up (GiveUpMessage) before
+// the answer is acted on; a DiscardMessage that fails is asked about once more, and that answer is returned.
+ErrorChoice AnswerAndGiveUp(FrontEnd& front_end, FolderScope& scope);
+
 }  // namespace engine

@@ -49,6 +49,7 @@ bool BindWriterPlugin(platform::LibraryHandle library, WriterPlugin& plugin)
     Bind(library, "FinishFolder", plugin.FinishFolder);
     Bind(library, "FinishConvert", plugin.FinishConvert);
     Bind(library, "SetSetting", plugin.SetSetting);
+    Bind(library, "DiscardMessage", plugin.DiscardMessage);
     return plugin.GetPluginName && plugin.GetNote && plugin.StartConvert && plugin.NewFolder && plugin.NewMessage &&
            plugin.AppendBuffer && plugin.FinishMessage;
 }

@@ -27,6 +27,7 @@ struct WriterPlugin {
     FinishFolderFn FinishFolder = nullptr;            // optional
     FinishConvertFn FinishConvert = nullptr;          // optional
     SetSettingFn SetSetting = nullptr;                // optional, beyond the eleven: a setting from a text
+    DiscardMessageFn DiscardMessage = nullptr;        // optional, beyond the eleven: takes back the open message
 
     std::string display_name;  // PluginText of GetPluginName, taken when the plugin was registered
     std::string file_name;     // the library's file name as found, e.g. "Dovanmbox.so"
