@@ -50,6 +50,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     CLI::Option* format = convert->add_option("--format", line.format);
     CLI::Option* setting = convert->add_option("--setting", line.setting);
     CLI::Option* on_error_option = convert->add_option("--on-error", on_error);
+    convert->add_flag("--recover", line.recover);
     CLI::Option* source = convert->add_option("source", line.source);
     CLI::Option* destination = convert->add_option("destination", line.destination);
 

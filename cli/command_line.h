@@ -16,6 +16,7 @@ struct CommandLine {
     bool has_setting = false;
     std::string setting;
     OnError on_error = OnError::NotGiven;
+    bool recover = false;    // --recover: texts outside the index into "NAME (recovered)"
     std::string plugin_dir;  // empty: beside the executable
     std::string source;
     std::string destination;

@@ -87,6 +87,9 @@ void RunDialogue::Handle(RunEvent& event)
     case RunEvent::Kind::MessageSkipped: NoteMessageSkipped(report_, event.folder, event.index); break;
     case RunEvent::Kind::FolderSkipped: NoteFolderSkipped(report_, event.folder); break;
     case RunEvent::Kind::FolderDamaged: NoteFolderDamaged(report_, event.folder); break;
+    case RunEvent::Kind::MessagesRecovered:
+        NoteMessagesRecovered(report_, event.folder, event.index, event.number != 0);
+        break;
     case RunEvent::Kind::Finished:
         finished_ = true;
         outcome_ = event.outcome;
@@ -227,7 +230,10 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
         worker = std::thread([&] {
             RunEvent finished;
             finished.kind = RunEvent::Kind::Finished;
-            finished.outcome = engine::RunConversion(source.c_str(), options.destination.c_str(), plugin, front_end);
+            engine::RunOptions run_options;
+            run_options.recover = options.recover;
+            finished.outcome =
+                engine::RunConversion(source.c_str(), options.destination.c_str(), plugin, front_end, run_options);
             queue.Push(std::move(finished));
         });
     } catch (const std::system_error& error) {
@@ -242,6 +248,9 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
     worker.join();
     RemoveInterruptHandlers();
 
+    // Recovery is part of the summary: beside the count, on standard output.
+    if (options.recover && outcome == engine::RunOutcome::Completed)
+        dialogue.console().Out(RenderRecoveryReport(dialogue.report()));
     std::string report = RenderRunReport(dialogue.report());
     if (!report.empty()) dialogue.console().Error(report);
     if (outcome == engine::RunOutcome::Stopped) dialogue.console().Error(std::string(CliText(Text::Stopped)) + "\n");

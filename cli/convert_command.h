@@ -20,6 +20,7 @@ struct ConvertOptions {
     std::string destination;  // handed on as typed; the run refuses a relative one
     AutoAnswer policy = AutoAnswer::Abort;  // None: ask on the terminal
     bool can_ask = false;                   // standard input and standard error are a terminal
+    bool recover = false;                   // --recover
 };
 
 // Runs the conversion and returns the exit status.
