@@ -206,6 +206,7 @@ bool RecoverFolder(FrontEnd& front_end, const char* path, const char* folder_nam
     if (dbx::OpenDbxFile(dbx, file)) {
         RecoveryFindings found = FindRecoverableTexts(dbx);
         if (TheRunControl().abort.load()) {
+            if (plugin.FinishConvert) plugin.FinishConvert();  // stopping: as the run does
             go_on = false;
         } else {
             std::string name = RecoveredFolderName(writer_name);

@@ -199,6 +199,18 @@ TEST_F(FolderRecovery, NothingToRecoverMakesNoFolder)
     }
 }
 
+TEST_F(FolderRecovery, TheAbortFlagStopsTheRunBeforeAnythingIsRecovered)
+{
+    std::string image = Store({"kept\r\n"});
+    uint32_t at = End(image);
+    fixture::Place(image, at, fixture::LiveChain(at, "orphan\r\n"));
+    engine::TheRunControl().abort = true;
+    EXPECT_FALSE(Recover(image));
+    enginetest::ResetEngineState();
+    // Stopping: the plugin is finished, as the run does on its own stop path, and no folder was begun.
+    EXPECT_EQ(recorded.Trace(), Trace{"FinishConvert"});
+}
+
 TEST_F(FolderRecovery, ATooSmallMemoryBudgetIsReportedAsASearchCutShort)
 {
     std::string image = Store({fixture::MailText("big", 5000)});
