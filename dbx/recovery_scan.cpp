@@ -166,7 +166,9 @@ void NoteCandidates(CandidateTable& table, const unsigned char* chunk, size_t si
 bool ScanFile(DbxFile& dbx, CandidateTable& table, size_t chunk_size, const std::atomic<bool>* stop)
 {
     chunk_size = std::max<size_t>(chunk_size, kChunkOverlap);
-    std::vector<unsigned char> buffer(chunk_size + kChunkOverlap);
+    // A small file needs no more than itself.
+    uint64_t buffer_size = std::min<uint64_t>(chunk_size + kChunkOverlap, dbx.file_size);
+    std::vector<unsigned char> buffer(static_cast<size_t>(buffer_size));
     // No block of a store lies past the 32-bit range.
     uint64_t end = std::min<uint64_t>(dbx.file_size, kMaxOffset + 1);
     for (uint64_t start = 0; start < end && !table.full; start += chunk_size) {
