@@ -231,17 +231,20 @@ bool NextChainBlock(const CandidateTable& table, ChainCursor& cursor, ChainBlock
     return true;
 }
 
-bool DescribeIndexedChain(const CandidateTable& table, uint32_t first_block, RecoveredChain& chain)
+bool DescribeIndexedChain(CandidateTable& table, uint32_t first_block, RecoveredChain& chain)
 {
     long long k = FindCandidate(table, first_block, 0);
-    if (k < 0) return false;
+    if (k < 0 || Has(table.blocks[size_t(k)], kInfoDescribed)) return false;
     chain = RecoveredChain{};
     chain.first = static_cast<uint32_t>(k);
-    // As far as the chain holds together in the table; no longer than the table, whatever loops it has.
-    while (k >= 0 && chain.blocks < table.blocks.size() && Has(table.blocks[size_t(k)], kInfoIndexed)) {
+    // As far as the chain holds together in the table. A block described before ends it (a loop, or chains that
+    // share blocks, which only damage makes), so that all descriptions together visit each block once.
+    while (k >= 0 && Has(table.blocks[size_t(k)], kInfoIndexed) && !Has(table.blocks[size_t(k)], kInfoDescribed)) {
+        CandidateBlock& block = table.blocks[size_t(k)];
+        block.info |= kInfoDescribed;
         ++chain.blocks;
-        chain.text_length += TextLength(table.blocks[size_t(k)]);
-        if (Has(table.blocks[size_t(k)], kInfoFreed)) chain.lost += kFreedLostBytes;
+        chain.text_length += TextLength(block);
+        if (Has(block, kInfoFreed)) chain.lost += std::min(kFreedLostBytes, TextLength(block));
         k = Successor(table, size_t(k));
     }
     return true;

@@ -40,6 +40,7 @@ inline constexpr uint32_t kInfoLinkedTo = 1u << 29;    // another candidate's ne
 inline constexpr uint32_t kInfoLinksOn = 1u << 28;     // its next word names another candidate
 inline constexpr uint32_t kInfoTaken = 1u << 27;       // already part of a recovered chain
 inline constexpr uint32_t kInfoIgnored = 1u << 26;     // lies inside text the index or a chain holds
+inline constexpr uint32_t kInfoDescribed = 1u << 25;   // walked by DescribeIndexedChain
 
 // Candidates in the order of their positions, at most `limit` of them.
 struct CandidateTable {
@@ -106,9 +107,10 @@ struct ChainCursor {
 ChainCursor StartChainText(const RecoveredChain& chain);
 bool NextChainBlock(const CandidateTable& table, ChainCursor& cursor, ChainBlockText& block);
 
-// The chain that the index reaches from `first_block`, described as a recovered one (for comparing texts);
-// false when the table does not hold its first block.
-bool DescribeIndexedChain(const CandidateTable& table, uint32_t first_block, RecoveredChain& chain);
+// The chain that the index reaches from `first_block` (after RebuildChains), described as a recovered one, for
+// comparing texts; false when the table does not hold its first block or describes it already. Each block is
+// described once: a chain ends where it meets a block described before.
+bool DescribeIndexedChain(CandidateTable& table, uint32_t first_block, RecoveredChain& chain);
 
 // Reads a chain's text piece by piece, the placeholder standing in for lost bytes.
 struct ChainReader {

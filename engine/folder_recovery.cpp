@@ -66,7 +66,7 @@ bool SameText(dbx::DbxFile& dbx, const dbx::CandidateTable& table, const dbx::Re
 
 // Leaves out the whole texts that equal a message the index reaches. Only indexed texts of a length that some
 // recovered text has are read, and each once; equal hashes are confirmed byte for byte.
-void DropIndexedCopies(dbx::DbxFile& dbx, const dbx::CandidateTable& table, const std::vector<uint32_t>& first_blocks,
+void DropIndexedCopies(dbx::DbxFile& dbx, dbx::CandidateTable& table, const std::vector<uint32_t>& first_blocks,
                        std::vector<dbx::RecoveredChain>& chains)
 {
     std::vector<uint64_t> lengths;

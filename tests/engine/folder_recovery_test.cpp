@@ -42,8 +42,9 @@ std::string DeletedHeader(uint32_t at, uint32_t blocks)
 std::string OutsideHeader(uint32_t at, uint32_t blocks)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "X-Dovan-Recovered: text outside the index at 0x%08X, %u block%s, 0 bytes lost\r\n",
-                  at, blocks, blocks == 1 ? "" : "s");
+    std::snprintf(line, sizeof line,
+                  "X-Dovan-Recovered: text outside the index at 0x%08X, %u block%s, 0 bytes lost\r\n", at, blocks,
+                  blocks == 1 ? "" : "s");
     return line;
 }
 
