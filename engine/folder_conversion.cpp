@@ -90,17 +90,24 @@ void WaitWhilePaused()
 
 }  // namespace
 
-ErrorChoice AnswerAndGiveUp(FrontEnd& front_end, FolderScope& scope)
+AfterFailure AnswerFailedMessage(FrontEnd& front_end, FolderScope& scope, uint32_t index)
 {
     ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
-    if (choice == ErrorChoice::AbortProcessing) {
-        GiveUpMessage(scope);  // the run stops: nothing to ask about what remains
-        return choice;
-    }
     // Whatever the answer, this attempt at the message is over. A plugin that cannot take it back is asked
-    // about like any failed step, and that answer stands: the message is closed by then.
-    if (GiveUpMessage(scope)) return choice;
-    return AskErrorChoice(false, scope.folder_name, front_end);
+    // about like any failed step, and that answer stands: the message is closed by then. A stopping run asks
+    // nothing more.
+    if (!GiveUpMessage(scope) && choice != ErrorChoice::AbortProcessing)
+        choice = AskErrorChoice(false, scope.folder_name, front_end);
+    switch (choice) {
+    case ErrorChoice::Retry: return AfterFailure::Retry;
+    case ErrorChoice::SkipFolder: front_end.FolderSkipped(scope.folder_name); return AfterFailure::EndFolder;
+    case ErrorChoice::AbortProcessing: return AfterFailure::StopRun;
+    case ErrorChoice::SkipMail:
+    case ErrorChoice::NotShown: break;
+    }
+    // SkipMail, or no answer at all. Without DiscardMessage the message stays open until the next BeginMessage.
+    front_end.MessageSkipped(scope.folder_name, index);
+    return AfterFailure::NextMessage;
 }
 
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged)
@@ -123,15 +130,10 @@ bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope,
                 ++total;
                 break;
             }
-            ErrorChoice choice = AnswerAndGiveUp(front_end, scope);
-            if (choice == ErrorChoice::Retry) continue;  // one more attempt per answer
-            if (choice == ErrorChoice::SkipFolder) {
-                front_end.FolderSkipped(scope.folder_name);
-                return true;
-            }
-            if (choice == ErrorChoice::AbortProcessing) return false;
-            // SkipMail, or no answer at all: the message is given up, still open until the next BeginMessage.
-            front_end.MessageSkipped(scope.folder_name, static_cast<uint32_t>(i));
+            AfterFailure next = AnswerFailedMessage(front_end, scope, static_cast<uint32_t>(i));
+            if (next == AfterFailure::Retry) continue;  // one more attempt per answer
+            if (next == AfterFailure::EndFolder) return true;
+            if (next == AfterFailure::StopRun) return false;
             break;
         }
     }

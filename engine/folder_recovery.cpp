@@ -151,14 +151,10 @@ bool PassRecoveredTexts(FrontEnd& front_end, dbx::DbxFile& dbx, const RecoveryFi
                 ++recovered;
                 break;
             }
-            ErrorChoice choice = AnswerAndGiveUp(front_end, scope);
-            if (choice == ErrorChoice::Retry) continue;
-            if (choice == ErrorChoice::SkipFolder) {
-                front_end.FolderSkipped(scope.folder_name);
-                return true;
-            }
-            if (choice == ErrorChoice::AbortProcessing) return false;
-            front_end.MessageSkipped(scope.folder_name, static_cast<uint32_t>(i));
+            AfterFailure next = AnswerFailedMessage(front_end, scope, static_cast<uint32_t>(i));
+            if (next == AfterFailure::Retry) continue;
+            if (next == AfterFailure::EndFolder) return true;
+            if (next == AfterFailure::StopRun) return false;
             break;
         }
     }
