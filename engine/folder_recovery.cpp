@@ -167,12 +167,15 @@ std::string RecoveredFolderName(const std::string& folder_name) { return folder_
 
 std::string RecoveredHeaderLine(const dbx::RecoveredChain& chain, uint32_t first_position)
 {
-    char line[200];
-    std::snprintf(line, sizeof line, "X-Dovan-Recovered: %s at 0x%08X, %u block%s, %llu byte%s lost%s\r\n",
-                  chain.freed ? "deleted text" : "text outside the index", first_position, chain.blocks,
-                  chain.blocks == 1 ? "" : "s", static_cast<unsigned long long>(chain.lost),
-                  chain.lost == 1 ? "" : "s", chain.lost == 0 ? "" : " (each shown as ?)");
-    return line;
+    char position[16];
+    std::snprintf(position, sizeof position, "0x%08X", static_cast<unsigned>(first_position));
+    std::string line = "X-Dovan-Recovered: ";
+    line += chain.freed ? "deleted text" : "text outside the index";
+    line += std::string(" at ") + position + ", " + std::to_string(chain.blocks);
+    line += chain.blocks == 1 ? " block" : " blocks";
+    line += ", " + std::to_string(chain.lost) + (chain.lost == 1 ? " byte lost" : " bytes lost");
+    if (chain.lost != 0) line += " (each shown as ?)";
+    return line + "\r\n";
 }
 
 RecoveryFindings FindRecoverableTexts(dbx::DbxFile& dbx, size_t candidate_limit)
