@@ -62,6 +62,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     CLI::Option* on_error_option = convert->add_option("--on-error", on_error);
     CLI::Option* folders_option = convert->add_option("--folders", folders);
     convert->add_option("--codepage", line.code_page);
+    convert->add_flag("--recover", line.recover);
     CLI::Option* source = convert->add_option("source", line.source);
     CLI::Option* destination = convert->add_option("destination", line.destination);
 

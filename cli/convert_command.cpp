@@ -83,6 +83,9 @@ void RunDialogue::Handle(RunEvent& event)
     case RunEvent::Kind::MessageSkipped: NoteMessageSkipped(report_, event.folder, event.index); break;
     case RunEvent::Kind::FolderSkipped: NoteFolderSkipped(report_, event.folder); break;
     case RunEvent::Kind::FolderDamaged: NoteFolderDamaged(report_, event.folder); break;
+    case RunEvent::Kind::MessagesRecovered:
+        NoteMessagesRecovered(report_, event.folder, event.index, event.number != 0);
+        break;
     case RunEvent::Kind::Finished:
         finished_ = true;
         outcome_ = event.outcome;
@@ -265,6 +268,9 @@ int RunConvertCommand(const ConvertOptions& options, const engine::WriterPlugin&
     worker.Join();
     RemoveInterruptHandlers();
 
+    // Recovery is part of the summary: beside the count, on standard output.
+    if (options.run.recover && outcome == engine::RunOutcome::Completed)
+        dialogue.console().Out(RenderRecoveryReport(dialogue.report()));
     std::string report = RenderRunReport(dialogue.report());
     if (!report.empty()) dialogue.console().Error(report);
     if (outcome == engine::RunOutcome::Stopped) dialogue.console().Error(std::string(CliText(Text::Stopped)) + "\n");

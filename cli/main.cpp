@@ -54,6 +54,7 @@ int Convert(const CommandLine& line, const std::vector<engine::WriterPlugin*>& p
     options.source = line.source;
     options.destination = line.destination;
     options.can_ask = InputIsTerminal() && IsTerminal(Stream::Error);
+    options.run.recover = line.recover;
     switch (line.on_error) {
     case OnError::NotGiven: options.policy = options.can_ask ? AutoAnswer::None : AutoAnswer::Abort; break;
     case OnError::Ask:

@@ -144,6 +144,16 @@ void QueueFrontEnd::FolderDamaged(const char* folder_name)
     queue_.Push(std::move(event));
 }
 
+void QueueFrontEnd::MessagesRecovered(const char* folder_name, uint32_t count, bool complete)
+{
+    RunEvent event;
+    event.kind = RunEvent::Kind::MessagesRecovered;
+    event.folder = folder_name ? folder_name : "";
+    event.index = count;
+    event.number = complete ? 1 : 0;
+    queue_.Push(std::move(event));
+}
+
 void QueueFrontEnd::RunFinished(engine::RunOutcome)
 {
     // The Finished event is queued by the thread that ran the conversion, once RunConversion has returned:

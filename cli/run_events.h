@@ -15,7 +15,7 @@ namespace cli {
 
 struct RunEvent {
     enum class Kind { FolderStarted, Progress, Message, Question, AutoAnswered, MessageSkipped, FolderSkipped,
-                      FolderDamaged, Finished };
+                      FolderDamaged, MessagesRecovered, Finished };
     Kind kind = Kind::Progress;
     // Texts in UTF-8: QueueFrontEnd converts what the engine hands over in the system's code page.
     std::string folder;            // FolderStarted, Question, AutoAnswered, *Skipped, FolderDamaged
@@ -23,7 +23,7 @@ struct RunEvent {
     int number = 0;                // FolderStarted: k; Message: string id
     int total = 0;                 // FolderStarted: n
     unsigned position = 0;         // Progress
-    uint32_t index = 0;            // MessageSkipped
+    uint32_t index = 0;            // MessageSkipped; MessagesRecovered: the count (`number` 1: search complete)
     engine::ErrorQuestion question;        // Question, AutoAnswered (folder_name points into `folder`)
     engine::ErrorChoice answer = engine::ErrorChoice::NotShown;  // AutoAnswered
     engine::RunOutcome outcome = engine::RunOutcome::Completed;  // Finished
@@ -64,6 +64,7 @@ public:
     void MessageSkipped(const char* folder_name, uint32_t index) override;
     void FolderSkipped(const char* folder_name) override;
     void FolderDamaged(const char* folder_name) override;
+    void MessagesRecovered(const char* folder_name, uint32_t count, bool complete) override;
     void RunFinished(engine::RunOutcome outcome) override;
 
 private:

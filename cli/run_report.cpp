@@ -12,7 +12,7 @@ FolderReport& FolderNamed(RunReport& report, const std::string& folder)
 {
     for (FolderReport& entry : report.folders)
         if (entry.name == folder) return entry;
-    report.folders.push_back(FolderReport{folder, {}, false, false});
+    report.folders.push_back(FolderReport{folder, {}, false, false, 0, false});
     return report.folders.back();
 }
 
@@ -29,6 +29,13 @@ void NoteFolderSkipped(RunReport& report, const std::string& folder)
 }
 
 void NoteFolderDamaged(RunReport& report, const std::string& folder) { FolderNamed(report, folder).damaged = true; }
+
+void NoteMessagesRecovered(RunReport& report, const std::string& folder, uint32_t count, bool complete)
+{
+    FolderReport& entry = FolderNamed(report, folder);
+    entry.recovered += count;
+    entry.search_cut_short = entry.search_cut_short || !complete;
+}
 
 std::string MessageNumberList(std::vector<uint32_t> indexes)
 {
@@ -64,6 +71,21 @@ std::string RenderRunReport(const RunReport& report)
     if (!skipped.empty()) text += std::string(CliText(Text::SkippedHeading)) + "\n" + skipped;
     if (!damaged.empty()) text += std::string(CliText(Text::DamagedHeading)) + "\n" + damaged;
     return text;
+}
+
+std::string RenderRecoveryReport(const RunReport& report)
+{
+    std::string lines;
+    uint64_t total = 0;
+    for (const FolderReport& folder : report.folders) {
+        std::string name = PrintableText(folder.name);
+        if (folder.recovered != 0)
+            lines += FormatCliText(Text::RecoveredInFolder, name, std::to_string(folder.recovered)) + "\n";
+        if (folder.search_cut_short) lines += FormatCliText(Text::RecoverySearchCutShort, name) + "\n";
+        total += folder.recovered;
+    }
+    if (total == 0 && lines.empty()) return std::string(CliText(Text::NothingRecovered)) + "\n";
+    return FormatCliText(Text::RecoveredHeading, std::to_string(total)) + "\n" + lines;
 }
 
 }  // namespace cli

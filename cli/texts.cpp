@@ -17,7 +17,8 @@ const char kHelpEnglish[] =
     "Usage:\n"
     "  dovan formats [--plugin-dir DIR]\n"
     "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
-    "                [--folders tree|flat] [--codepage NAME] [--plugin-dir DIR] SOURCE DESTINATION\n"
+    "                [--folders tree|flat] [--codepage NAME] [--recover] [--plugin-dir DIR]\n"
+    "                SOURCE DESTINATION\n"
     "  dovan --help | --version\n"
     "\n"
     "Converts the mail folders of an Outlook Express 5 or 6 store into another format. Every .dbx file of\n"
@@ -52,6 +53,10 @@ const char kHelpEnglish[] =
     "                        flat  each .dbx file as one folder at the top, named after the file\n"
     "  --codepage NAME     the code page of the folder names in Folders.dbx: any name iconv knows\n"
     "                      (default windows-1252; cp932 when these texts are Japanese)\n"
+    "  --recover           also look through each .dbx file for message texts its index no longer reaches\n"
+    "                      (deleted messages, texts left outside the index) and write them into a folder\n"
+    "                      \"NAME (recovered)\" beside the folder, each after a line \"X-Dovan-Recovered: ...\";\n"
+    "                      bytes that were lost read as \"?\"\n"
     "  --plugin-dir DIR    the folder of the format plugins (default: ../lib/dovan beside the program; on\n"
     "                      Windows the program's own folder)\n"
     "  -h, --help          show this text\n"
@@ -74,7 +79,8 @@ const char kHelpJapanese[] =
     "使い方:\n"
     "  dovan formats [--plugin-dir DIR]\n"
     "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
-    "                [--folders tree|flat] [--codepage NAME] [--plugin-dir DIR] SOURCE DESTINATION\n"
+    "                [--folders tree|flat] [--codepage NAME] [--recover] [--plugin-dir DIR]\n"
+    "                SOURCE DESTINATION\n"
     "  dovan --help | --version\n"
     "\n"
     "Outlook Express 5/6 のメールフォルダを別の形式に変換します。SOURCE の .dbx ファイルがそれぞれ\n"
@@ -108,6 +114,9 @@ const char kHelpJapanese[] =
     "                        flat  .dbx ファイルごとにファイル名のフォルダを最上位に作ります\n"
     "  --codepage NAME     Folders.dbx のフォルダ名のコードページ: iconv の名前\n"
     "                      (既定 windows-1252、この説明が日本語のときは cp932)\n"
+    "  --recover           各 .dbx ファイルからインデックスが指さなくなったメッセージ (削除したメッセージ、\n"
+    "                      インデックスの外に残った本文) も探し、フォルダの隣の \"NAME (recovered)\" フォルダに\n"
+    "                      \"X-Dovan-Recovered: ...\" 行を付けて書き出します。失われたバイトは \"?\" になります\n"
     "  --plugin-dir DIR    出力形式のプラグインのフォルダ (既定: プログラムの隣の ../lib/dovan、\n"
     "                      Windows ではプログラムと同じフォルダ)\n"
     "  -h, --help          この説明を表示します\n"
@@ -180,6 +189,13 @@ const TextPair kTexts[] = {
     {Text::SkippedRestOfFolder, "  %s: the rest of the folder", "  %s: フォルダの残り"},
     {Text::DamagedHeading, "Damaged store files (messages past the damage could not be read):",
      "壊れているストアファイル (壊れた箇所より先のメッセージは読めませんでした):"},
+    {Text::RecoveredHeading, "Recovered from outside the index: %s message(s), each in a folder \"NAME (recovered)\":",
+     "インデックスの外から復元したメッセージ: %s 件 (それぞれ \"NAME (recovered)\" フォルダ内):"},
+    {Text::RecoveredInFolder, "  %s: %s", "  %s: %s 件"},
+    {Text::RecoverySearchCutShort, "  %s: the search stopped short (too many blocks, or a read failed)",
+     "  %s: 探索を途中で打ち切りました (ブロックが多すぎるか、読み込みに失敗しました)"},
+    {Text::NothingRecovered, "Nothing was found outside the indexes to recover.",
+     "インデックスの外に復元できるメッセージは見つかりませんでした。"},
 };
 
 }  // namespace

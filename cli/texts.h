@@ -51,6 +51,10 @@ enum class Text {
     SkippedMessages,       // %s: folder; %s: list of message numbers
     SkippedRestOfFolder,   // %s: folder
     DamagedHeading,
+    RecoveredHeading,        // %s: the number of texts recovered in the run
+    RecoveredInFolder,       // %s: folder; %s: its number of recovered texts
+    RecoverySearchCutShort,  // %s: folder
+    NothingRecovered,
 };
 
 // The text in the language of the user interface.

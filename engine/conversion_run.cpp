@@ -8,6 +8,7 @@
 #include "engine/folder_conversion.h"
 #include "engine/folder_names.h"
 #include "engine/folder_tree.h"
+#include "engine/folder_recovery.h"
 #include "engine/messages.h"
 #include "engine/source_folder_list.h"
 #include "engine/source_folders.h"
@@ -131,6 +132,10 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         front_end.ProgressChanged(100);
         AnnounceParent(plugin, scope);
         EndFolder(scope);
+        // Stopping during recovery: RecoverFolder has finished the plugin and closed its folder already.
+        if (options.recover &&
+            !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name, scope.place, plugin))
+            return RunOutcome::Stopped;
     }
 
     if (plugin.FinishConvert) plugin.FinishConvert();

@@ -1,6 +1,8 @@
 // The conversion run: one source folder of .dbx files through one writer plugin into one destination.
 #pragma once
 
+#include <string>
+
 #include "engine/front_end.h"
 #include "engine/plugin_host.h"
 
@@ -12,6 +14,7 @@ enum class FolderLayout { Flat, Tree };
 struct RunOptions {
     FolderLayout layout = FolderLayout::Flat;  // Tree falls back to Flat when the source has no readable list
     std::string code_page = "windows-1252";    // of the folder names in the list
+    bool recover = false;  // after each folder, the texts outside its index into "NAME (recovered)"
 };
 
 // The run proper, on the calling thread: lists and sorts the source's .dbx files, creates the destination,

@@ -90,6 +90,26 @@ void WaitWhilePaused()
 
 }  // namespace
 
+AfterFailure AnswerFailedMessage(FrontEnd& front_end, FolderScope& scope, uint32_t index)
+{
+    ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
+    // Whatever the answer, this attempt at the message is over. A plugin that cannot take it back is asked
+    // about like any failed step, and that answer stands: the message is closed by then. A stopping run asks
+    // nothing more.
+    if (!GiveUpMessage(scope) && choice != ErrorChoice::AbortProcessing)
+        choice = AskErrorChoice(false, scope.folder_name, front_end);
+    switch (choice) {
+    case ErrorChoice::Retry: return AfterFailure::Retry;
+    case ErrorChoice::SkipFolder: front_end.FolderSkipped(scope.folder_name); return AfterFailure::EndFolder;
+    case ErrorChoice::AbortProcessing: return AfterFailure::StopRun;
+    case ErrorChoice::SkipMail:
+    case ErrorChoice::NotShown: break;
+    }
+    // SkipMail, or no answer at all. Without DiscardMessage the message stays open until the next BeginMessage.
+    front_end.MessageSkipped(scope.folder_name, index);
+    return AfterFailure::NextMessage;
+}
+
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged)
 {
     std::vector<uint32_t> records = dbx::CollectMessageRecords(dbx);
@@ -110,15 +130,10 @@ bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope,
                 ++total;
                 break;
             }
-            ErrorChoice choice = AskErrorChoice(false, scope.folder_name, front_end);
-            if (choice == ErrorChoice::Retry) continue;  // one more attempt per answer
-            if (choice == ErrorChoice::SkipFolder) {
-                front_end.FolderSkipped(scope.folder_name);
-                return true;
-            }
-            if (choice == ErrorChoice::AbortProcessing) return false;
-            // SkipMail, or no answer at all: the message is given up, still open until the next BeginMessage.
-            front_end.MessageSkipped(scope.folder_name, static_cast<uint32_t>(i));
+            AfterFailure next = AnswerFailedMessage(front_end, scope, static_cast<uint32_t>(i));
+            if (next == AfterFailure::Retry) continue;  // one more attempt per answer
+            if (next == AfterFailure::EndFolder) return true;
+            if (next == AfterFailure::StopRun) return false;
             break;
         }
     }

@@ -21,4 +21,12 @@ bool ConvertFolder(FrontEnd& front_end, const char* path, FolderScope& scope, ui
 // `damaged` when a message's text could not be read whole.
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged);
 
+// What follows a failed attempt at a message once the user has answered.
+enum class AfterFailure { Retry, NextMessage, EndFolder, StopRun };
+
+// Asks the message-level question after a failed attempt at message `index` (0-based) and gives the open message
+// up (GiveUpMessage) before the answer is acted on; a DiscardMessage that fails is asked about once more, and
+// that answer stands. Reports a skipped message or folder to the front end.
+AfterFailure AnswerFailedMessage(FrontEnd& front_end, FolderScope& scope, uint32_t index);
+
 }  // namespace engine

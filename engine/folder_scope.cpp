@@ -41,6 +41,13 @@ bool EndMessage(FolderScope& scope)
     return scope.plugin->FinishMessage() != 0;
 }
 
+bool GiveUpMessage(FolderScope& scope)
+{
+    if (scope.state != ScopeState::MessageOpen || !scope.plugin->DiscardMessage) return true;
+    scope.state = ScopeState::FolderOpen;
+    return scope.plugin->DiscardMessage() != 0;
+}
+
 void EndFolder(FolderScope& scope)
 {
     if (scope.state == ScopeState::MessageOpen) {

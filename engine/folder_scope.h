@@ -35,6 +35,11 @@ bool AppendPiece(FolderScope& scope, const void* bytes, uint32_t count);
 // Closes the open message, if any; false when FinishMessage fails (the message counts as closed anyway).
 bool EndMessage(FolderScope& scope);
 
+// Gives up the open message: the plugin takes back what it has of it (DiscardMessage) where it can; otherwise the
+// message stays open until the next BeginMessage or EndFolder closes it, as before. False only when
+// DiscardMessage fails (the message counts as closed anyway).
+bool GiveUpMessage(FolderScope& scope);
+
 // Closes whatever is still open: FinishMessage, then FinishFolder. Results are not examined.
 void EndFolder(FolderScope& scope);
 

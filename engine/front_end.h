@@ -67,6 +67,16 @@ public:
     // The reader met damage in this folder's store: some of it may not have been reachable.
     virtual void FolderDamaged(const char* folder_name) = 0;
 
+    // A run with recovery: how many texts found outside this folder's index went into its recovered folder
+    // (0 when none was found: the folder was then not made); `complete` false when the search had to stop short
+    // (the memory budget, or a failed read). Front ends that do not show it need not implement it.
+    virtual void MessagesRecovered(const char* folder_name, uint32_t count, bool complete)
+    {
+        (void)folder_name;
+        (void)count;
+        (void)complete;
+    }
+
     // The end of every run, whatever its outcome; sent after the current directory has been restored.
     virtual void RunFinished(RunOutcome outcome) = 0;
 };

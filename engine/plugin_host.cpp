@@ -50,6 +50,7 @@ bool BindWriterPlugin(platform::LibraryHandle library, WriterPlugin& plugin)
     Bind(library, "FinishConvert", plugin.FinishConvert);
     Bind(library, "SetSetting", plugin.SetSetting);
     Bind(library, "NewTreeFolder", plugin.NewTreeFolder);
+    Bind(library, "DiscardMessage", plugin.DiscardMessage);
     return plugin.GetPluginName && plugin.GetNote && plugin.StartConvert && plugin.NewFolder && plugin.NewMessage &&
            plugin.AppendBuffer && plugin.FinishMessage;
 }

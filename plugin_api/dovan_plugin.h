@@ -16,6 +16,8 @@
  *   when the folder is done or skipped: FinishMessage() if a message is open, FinishFolder() if the folder is open
  *   FinishConvert()
  * A stopped run calls FinishConvert() first and may then still call FinishMessage() and FinishFolder().
+ * A message the host gives up on is closed with DiscardMessage() instead of FinishMessage() where the plugin
+ * exports it (see below).
  *
  * Failure: an entry point returns 0 and leaves the reason in the thread's last-error code (GetLastError on
  * Windows, errno elsewhere). No exception may cross this boundary.
@@ -90,6 +92,21 @@ typedef int(DOVAN_CALL* FinishConvertFn)(void);
  * The plugin's string id 3 describes the accepted values.
  */
 typedef int(DOVAN_CALL* SetSettingFn)(const char* value);
+
+/*
+ * DiscardMessage(): takes back the open message. Called instead of FinishMessage when the host gives up on a
+ * message after NewMessage succeeded: the user answered Retry (the message then comes again, whole, through a
+ * new NewMessage), Skip Mail or Skip Folder, or the store was damaged in the middle of the message's text. The
+ * plugin removes what it wrote of the message (a file of its own is deleted; a message appended to a shared
+ * file is cut back to where it began) and closes it; afterwards no message is open and the folder takes the
+ * next NewMessage. The host never calls FinishMessage for a message it discarded.
+ * Nonzero on success; 0 with the reason in the last-error code when something of the message may remain. The
+ * message counts as closed either way; after a failed DiscardMessage the host goes on as after a failed
+ * FinishMessage.
+ * A plugin without this export keeps what it was given: the host closes the message with FinishMessage as
+ * before.
+ */
+typedef int(DOVAN_CALL* DiscardMessageFn)(void);
 
 /*
  * LoadPluginString(id, buffer, size): the POSIX counterpart of LoadStringA on the plugin's module. Copies

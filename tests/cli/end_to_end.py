@@ -312,6 +312,21 @@ class RealStores(ScratchTest):
                 data = data[:-2]
             self.assertEqual(hashlib.sha256(data).hexdigest(), digest, name)
 
+    def test_recover_gives_back_the_text_outside_the_index(self):
+        if not os.path.isdir(self.CORPUS):
+            self.skipTest("no corpus of real stores beside the repository")
+        extra = os.path.join(self.CORPUS, "extra")
+        run = run_dovan("convert", "--format", "eml", "--recover", extra, self.path("out"))
+        self.assertEqual(run.status, 0, run)
+        self.assertEqual(run.out, "5 message(s) were converted.\n"
+                         "Recovered from outside the index: 1 message(s), each in a folder \"NAME (recovered)\":\n"
+                         "  perl-test: 1\n", run)
+        tree = read_tree(self.path("out"))
+        recovered = tree["perl-test (recovered)/00000001.eml"]
+        header = b"X-Dovan-Recovered: text outside the index at 0x00006AD4, 6 blocks, 0 bytes lost\r\n"
+        self.assertEqual(recovered, header + tree["perl-test1/00000001.eml"])
+        self.assertEqual([name for name in tree if "(recovered)" in name], ["perl-test (recovered)/00000001.eml"])
+
 
 class InstalledProgram(ScratchTest):
     def test_install_to_a_prefix_and_run_from_elsewhere(self):

@@ -2,6 +2,7 @@
 // can be told to fail any call. It exports the eleven entry points, SetSetting, LoadPluginString and
 // NewTreeFolder, writes no output, and moves the current directory into the destination in StartConvert, as the
 // delivered writers do.
+// A second build (DOVAN_RECORD_DISCARD) also exports DiscardMessage.
 //
 // In the tests' own process: the Record* exports of recording_control.h.
 // From another process, through the environment, read when the library is loaded (and at RecordReset):
@@ -208,6 +209,11 @@ DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length)
 }
 
 DOVAN_ENTRY(int) FinishMessage(void) { return Record("FinishMessage", "") ? 1 : 0; }
+#ifdef DOVAN_RECORD_DISCARD
+// Only in the build that takes messages back (Dovanrecord in tests/plugin-discard); the plain build lacks it, so
+// that the host's behaviour without the export stays covered.
+DOVAN_ENTRY(int) DiscardMessage(void) { return Record("DiscardMessage", "") ? 1 : 0; }
+#endif
 DOVAN_ENTRY(int) FinishFolder(void) { return Record("FinishFolder", "") ? 1 : 0; }
 DOVAN_ENTRY(int) FinishConvert(void) { return Record("FinishConvert", "") ? 1 : 0; }
 DOVAN_ENTRY(int) SetSetting(const char* value) { return Record("SetSetting", value) ? 1 : 0; }

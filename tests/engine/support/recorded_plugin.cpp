@@ -14,11 +14,13 @@ void Find(platform::LibraryHandle library, const char* name, Fn& slot)
 
 }  // namespace
 
-RecordedPlugin::RecordedPlugin()
+RecordedPlugin::RecordedPlugin() : RecordedPlugin(DOVAN_RECORDING_PLUGIN) {}
+
+RecordedPlugin::RecordedPlugin(const char* path)
 {
-    platform::LibraryHandle library = platform::LoadSharedLibrary(DOVAN_RECORDING_PLUGIN);
+    platform::LibraryHandle library = platform::LoadSharedLibrary(path);
     if (!library) {
-        ADD_FAILURE() << "cannot load " << DOVAN_RECORDING_PLUGIN;
+        ADD_FAILURE() << "cannot load " << path;
         return;
     }
     EXPECT_TRUE(engine::BindWriterPlugin(library, plugin_));

@@ -18,6 +18,7 @@ struct RecordedCall {
 class RecordedPlugin {
 public:
     RecordedPlugin();  // loads and binds the library and resets its record; fails the test when it cannot
+    explicit RecordedPlugin(const char* path);  // the same from another build of the recording writer
     ~RecordedPlugin();
     RecordedPlugin(const RecordedPlugin&) = delete;
     RecordedPlugin& operator=(const RecordedPlugin&) = delete;

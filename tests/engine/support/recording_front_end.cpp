@@ -28,6 +28,12 @@ void RecordingFrontEnd::FolderStarted(const char* folder_name, int number, int t
                      std::to_string(total) + " [" + position + "]");
 }
 
+void RecordingFrontEnd::MessagesRecovered(const char* folder_name, uint32_t count, bool complete)
+{
+    events.push_back("recovered " + std::string(folder_name) + " " + std::to_string(count) +
+                     (complete ? "" : " cut short"));
+}
+
 void RecordingFrontEnd::ProgressChanged(unsigned position)
 {
     progress.push_back(position);

@@ -22,7 +22,8 @@ struct AskedQuestion {
 class RecordingFrontEnd : public engine::FrontEnd {
 public:
     // Events in order: "folder archive 1/3 [1 / 3]", "progress 33", "ask message Inbox code=5 default=1028",
-    // "message 5 <text>", "skipped Inbox #4", "folder skipped Inbox", "damaged Inbox", "finished Completed".
+    // "message 5 <text>", "skipped Inbox #4", "folder skipped Inbox", "damaged Inbox", "recovered Inbox 2" (with
+    // " cut short" when the search was), "finished Completed".
     std::vector<std::string> events;
     std::vector<AskedQuestion> questions;
     std::vector<unsigned> progress;     // every position sent, in order
@@ -44,6 +45,7 @@ public:
     void MessageSkipped(const char* folder_name, uint32_t index) override;
     void FolderSkipped(const char* folder_name) override;
     void FolderDamaged(const char* folder_name) override;
+    void MessagesRecovered(const char* folder_name, uint32_t count, bool complete) override;
     void RunFinished(engine::RunOutcome outcome) override;
 };
 
