@@ -34,7 +34,7 @@ bool ReadSourceFolderList(const char* source, std::vector<dbx::FolderRecord>& li
     dbx::DbxFile dbx;
     bool read = dbx::OpenDbxFile(dbx, file) && dbx::IsFolderList(dbx);
     if (read) list = dbx::ReadFolderList(dbx);
-    dbx::StopReadingAhead(dbx);
+    dbx::CloseDbxFile(dbx);
     platform::CloseFile(file);
     return read;
 }

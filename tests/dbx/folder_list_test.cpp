@@ -7,8 +7,8 @@
 
 #include "dbx/folder_list.h"
 #include "tests/dbx/store_image.h"
-#include "tests/support/dbx_builder.h"
-#include "tests/support/dbx_pieces.h"
+#include "fixtures/dbx_builder.h"
+#include "fixtures/dbx_pieces.h"
 #include "tests/support/folder_list_builder.h"
 
 namespace {

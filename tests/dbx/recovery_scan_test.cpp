@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/dbx/scratch_dir.h"
-#include "tests/support/dbx_builder.h"
+#include "fixtures/dbx_builder.h"
 #include "tests/support/recovery_pieces.h"
 
 namespace {

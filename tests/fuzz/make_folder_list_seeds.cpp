@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/dbx_pieces.h"
+#include "fixtures/dbx_pieces.h"
 #include "tests/support/folder_list_builder.h"
 
 int main(int argc, char** argv)

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/dbx_builder.h"
+#include "fixtures/dbx_builder.h"
 #include "tests/support/recovery_pieces.h"
 
 namespace {

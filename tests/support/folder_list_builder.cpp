@@ -1,7 +1,7 @@
 #include "tests/support/folder_list_builder.h"
 
-#include "tests/support/dbx_builder.h"
-#include "tests/support/dbx_pieces.h"
+#include "fixtures/dbx_builder.h"
+#include "fixtures/dbx_pieces.h"
 
 namespace fixture {
 namespace {

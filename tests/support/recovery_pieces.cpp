@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tests/support/dbx_pieces.h"
+#include "fixtures/dbx_pieces.h"
 
 namespace fixture {
 namespace {
