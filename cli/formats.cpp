@@ -102,6 +102,7 @@ std::string FormatsListing(const std::vector<engine::WriterPlugin*>& plugins)
         listing += PrintableText(ShortName(*plugin)) + "  " + PrintableText(plugin->display_name) + "\n";
         std::optional<std::string> note = engine::PluginText(*plugin, plugin->GetNote);
         if (note) listing += Indented(UnixLineBreaks(*note), "    ");
+        if (plugin->SetOption) listing += "    " + std::string(CliText(Text::OptionsLabel)) + "\n";
         if (!plugin->SetSetting) {
             listing += "    " + std::string(CliText(Text::NoSettingValues)) + "\n";
             continue;

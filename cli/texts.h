@@ -45,6 +45,11 @@ enum class Text {
     SkippedMessages,       // %s: folder; %s: list of message numbers
     SkippedRestOfFolder,   // %s: folder
     DamagedHeading,
+    // Options handed to the format by name.
+    BadFromDate,           // %s: the value given
+    ValidFromDate,
+    OptionNotTaken,        // %s: the format's short name; %s: the option
+    OptionsLabel,
 };
 
 // The text in the language of the user interface.

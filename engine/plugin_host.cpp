@@ -49,6 +49,8 @@ bool BindWriterPlugin(platform::LibraryHandle library, WriterPlugin& plugin)
     Bind(library, "FinishFolder", plugin.FinishFolder);
     Bind(library, "FinishConvert", plugin.FinishConvert);
     Bind(library, "SetSetting", plugin.SetSetting);
+    Bind(library, "SetMessageFacts", plugin.SetMessageFacts);
+    Bind(library, "SetOption", plugin.SetOption);
     return plugin.GetPluginName && plugin.GetNote && plugin.StartConvert && plugin.NewFolder && plugin.NewMessage &&
            plugin.AppendBuffer && plugin.FinishMessage;
 }

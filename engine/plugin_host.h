@@ -27,6 +27,8 @@ struct WriterPlugin {
     FinishFolderFn FinishFolder = nullptr;            // optional
     FinishConvertFn FinishConvert = nullptr;          // optional
     SetSettingFn SetSetting = nullptr;                // optional, beyond the eleven: a setting from a text
+    SetMessageFactsFn SetMessageFacts = nullptr;      // optional: each message's facts before its NewMessage
+    SetOptionFn SetOption = nullptr;                  // optional: named options from a command line
 
     std::string display_name;  // PluginText of GetPluginName, taken when the plugin was registered
     std::string file_name;     // the library's file name as found, e.g. "Dovanmbox.so"

@@ -113,7 +113,7 @@ bool MakeCases(const Options& options, std::vector<Case>& cases)
 {
     cases.push_back({"cat (baseline)", "", ""});
     for (const std::string& name : options.formats) {
-        if (name == "mbox" || name == "eml" || name == "bmf") {
+        if (name == "mbox" || name == "eml" || name == "bmf" || name == "maildir") {
             cases.push_back({name, name, ""});
         } else if (name == "eml-subject") {
             cases.push_back({name, "eml", "subject"});

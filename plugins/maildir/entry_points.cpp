@@ -1,0 +1,33 @@
+// The Maildir writer's exports: the contract's entry points, each handing on to the writer.
+#include "plugin_api/dovan_plugin.h"
+#include "plugins/maildir/maildir_writer.h"
+
+DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return 1; }
+
+DOVAN_ENTRY(DovanTextResult) GetNote(void) { return 2; }
+
+DOVAN_ENTRY(int) StartConvert(const char* destination)
+{
+    return maildir::StartRun(maildir::TheRun(), destination) ? 1 : 0;
+}
+
+DOVAN_ENTRY(int) NewFolder(const char* name) { return maildir::OpenFolder(maildir::TheRun(), name) ? 1 : 0; }
+
+DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
+{
+    maildir::TakeFacts(maildir::TheRun(), facts);
+    return 1;
+}
+
+DOVAN_ENTRY(int) NewMessage(uint32_t) { return maildir::OpenMessage(maildir::TheRun()) ? 1 : 0; }
+
+DOVAN_ENTRY(int) AppendBuffer(const void* data, uint32_t length)
+{
+    return maildir::WritePiece(maildir::TheRun(), data, length) ? 1 : 0;
+}
+
+DOVAN_ENTRY(int) FinishMessage(void) { return maildir::DeliverMessage(maildir::TheRun()) ? 1 : 0; }
+
+DOVAN_ENTRY(int) FinishFolder(void) { return maildir::CloseFolder(maildir::TheRun()) ? 1 : 0; }
+
+DOVAN_ENTRY(int) FinishConvert(void) { return 1; }
