@@ -105,7 +105,6 @@ base_dir = {root}/run
 state_dir = {root}/state
 log_path = {root}/dovecot.log
 protocols =
-listen =
 ssl = no
 default_internal_user = {user}
 default_internal_group = {group}
@@ -188,14 +187,15 @@ class Dovecot(FactRun):
 
     def test_dovecot_counts_the_messages_and_reads_their_flags(self):
         status = self.doveadm("mailbox", "status", "-u", self.user, "messages", "INBOX")
-        self.assertEqual(status.strip(), "messages=%d" % len(self.expected))
+        self.assertEqual(status.split(), ["INBOX", "messages=%d" % len(self.expected)])
         fetched = self.doveadm("fetch", "-u", self.user, "flags", "mailbox", "INBOX", "all")
         flags = [line.split(":", 1)[1].split() for line in fetched.splitlines() if line.startswith("flags:")]
         self.assertEqual(len(flags), len(self.expected))
         imap = {"D": "\\Draft", "F": "\\Flagged", "R": "\\Answered", "S": "\\Seen"}
         # Dovecot lists the messages in the order of their names, which is the order they were written.
         for got, (_, letters, _) in zip(flags, self.expected):
-            self.assertEqual(sorted(flag for flag in got if flag.startswith("\\")),
+            # \Recent is Dovecot's own; P (passed) has no system flag.
+            self.assertEqual(sorted(flag for flag in got if flag in imap.values()),
                              sorted(imap[letter] for letter in letters if letter in imap))
 
 
