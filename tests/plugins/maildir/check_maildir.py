@@ -3,8 +3,10 @@
 PythonMailbox: Python's mailbox package reads every message byte for byte, with the store's flags.
 RealStores: the real stores' messages are dated with their received times, from a table checked by hand.
 Dovecot: a private Dovecot instance (no protocols, a static user) counts the messages and reports the flags.
+CommandLine: the format is listed, and --from-date and --status-headers reach a format that takes options.
 
-CTest passes DOVAN (the program), DOVAN_PLUGIN_DIR, DOVAN_FACT_STORE (the store builder) and DOVAN_SOURCE_DIR.
+CTest passes DOVAN (the program), DOVAN_PLUGIN_DIR, DOVAN_FACT_STORE (the store builder), DOVAN_RECORD_PLUGIN
+(the recording writer) and DOVAN_SOURCE_DIR.
 """
 import calendar
 import mailbox
@@ -20,6 +22,7 @@ import unittest
 DOVAN = os.environ.get("DOVAN", "")
 PLUGIN_DIR = os.environ.get("DOVAN_PLUGIN_DIR", "")
 FACT_STORE = os.environ.get("DOVAN_FACT_STORE", "")
+RECORD_PLUGIN = os.environ.get("DOVAN_RECORD_PLUGIN", "")
 SOURCE_DIR = os.environ.get("DOVAN_SOURCE_DIR", "")
 CORPUS = os.path.join(SOURCE_DIR, "..", "shared", "corpus")
 TIMEOUT = 120
@@ -33,11 +36,14 @@ CORPUS_TIMES = {
 }
 
 
+def dovan(*arguments, **environment):
+    return subprocess.run([DOVAN, *arguments], stdin=subprocess.DEVNULL, capture_output=True, timeout=TIMEOUT,
+                          env=dict(os.environ, LANG="C", **environment))
+
+
 def convert(source, destination):
-    run = subprocess.run([DOVAN, "convert", "--format", "maildir", "--on-error", "skip-mail", "--plugin-dir",
-                          PLUGIN_DIR, source, destination], stdin=subprocess.DEVNULL, capture_output=True,
-                         timeout=TIMEOUT, env=dict(os.environ, LANG="C"))
-    return run
+    return dovan("convert", "--format", "maildir", "--on-error", "skip-mail", "--plugin-dir", PLUGIN_DIR, source,
+                 destination)
 
 
 def in_order(box):
@@ -197,6 +203,39 @@ class Dovecot(FactRun):
             # \Recent is Dovecot's own; P (passed) has no system flag.
             self.assertEqual(sorted(flag for flag in got if flag in imap.values()),
                              sorted(imap[letter] for letter in letters if letter in imap))
+
+
+class CommandLine(FactRun):
+    def test_listed_among_the_formats(self):
+        run = dovan("formats", "--plugin-dir", PLUGIN_DIR)
+        self.assertEqual(run.returncode, 0, run)
+        self.assertIn(b"maildir  Maildir (1file per message)\n    A Maildir is created per OE folder.", run.stdout)
+        self.assertIn(b"(no setting)", run.stdout.split(b"maildir  ")[1].split(b"\n\n")[0])
+
+    def test_options_reach_a_format_that_takes_them_and_are_refused_by_others(self):
+        source = os.path.join(self.scratch, "source")
+        run = dovan("convert", "--format", "eml", "--from-date", "message", "--plugin-dir", PLUGIN_DIR, source,
+                    os.path.join(self.scratch, "refused"))
+        self.assertEqual(run.returncode, 2, run)
+        self.assertIn(b"The format eml does not take --from-date.", run.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.scratch, "refused")))
+        if not RECORD_PLUGIN:
+            self.skipTest("no recording writer")
+        log = os.path.join(self.scratch, "calls.log")
+        run = dovan("convert", "--format", "record", "--from-date", "message", "--status-headers", "--plugin-dir",
+                    os.path.dirname(RECORD_PLUGIN), source, os.path.join(self.scratch, "recorded"),
+                    DOVAN_RECORD_LOG=log, DOVAN_RECORD_FACTS="1")
+        self.assertEqual(run.returncode, 0, run)
+        with open(log) as calls:
+            lines = calls.read().splitlines()
+        self.assertEqual(lines[:3], ["SetOption from-date=message", "SetOption status-headers=on",
+                                     "StartConvert " + os.path.join(self.scratch, "recorded")])
+        facts = [line for line in lines if line.startswith("SetMessageFacts")]
+        self.assertEqual(len(facts), len(self.expected))
+        # Each right before its NewMessage.
+        for at, line in enumerate(lines):
+            if line.startswith("NewMessage"):
+                self.assertTrue(lines[at - 1].startswith("SetMessageFacts"), lines[at - 1])
 
 
 def _group_name(gid):
