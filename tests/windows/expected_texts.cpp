@@ -27,7 +27,7 @@ const ExpectedText kProgramTexts[13] = {
     {14, "Failed to create a thread.", "スレッドの起動に失敗しました。"},
 };
 
-const PluginTexts kPluginTexts[3] = {
+const PluginTexts kPluginTexts[4] = {
     {"Dovanmbox.dll",
      {1, "UNIX mbox", "UNIX mbox"},
      {2, "An mbox file is created per OE folder.", "OE のフォルダ毎にファイルを作成します。"}},
@@ -41,6 +41,13 @@ const PluginTexts kPluginTexts[3] = {
       "OE folder will be created under the mailbox.",
       "1. B2 は終了しておいてください。\r\n2. 変換先フォルダに「Dovan」メールボックスを作成し，その中に OE "
       "のフォルダ毎にフォルダを作成します。"}},
+    {"Dovanmaildir.dll",
+     {1, "Maildir (1file per message)", "Maildir (1メール1ファイル)"},
+     {2,
+      "A Maildir is created per OE folder. Read, answered, forwarded, flagged and draft marks are kept in the file "
+      "names, and each file is dated as the message was received.",
+      "OE のフォルダ毎に Maildir を作成します。既読・返信済み・転送済み・フラグ・下書きの状態をファイル名に残し、"
+      "各ファイルの日時はメールの受信日時になります。"}},
 };
 
 std::string ProgramText(UINT id, bool japanese, const std::string& fill)
