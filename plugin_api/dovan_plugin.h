@@ -9,6 +9,7 @@
  *   StartConvert(destination)                       -- 0: the run ends here, nothing else is called
  *   per source folder, per message that has text:
  *     NewFolder(name)  if the folder is not open yet
+ *     SetMessageFacts(facts)                        -- only where exported (below)
  *     NewMessage(kind)
  *     AppendBuffer(piece, length) ...               -- 1 to 2048 bytes, never empty; the last piece ends with LF
  *     FinishMessage()
