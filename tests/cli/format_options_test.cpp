@@ -40,7 +40,9 @@ TEST(FormatOptions, ParsedIntoNamesAndValues)
         std::string error;
         bool ok = ParseArguments(one.arguments, line, error);
         EXPECT_EQ(ok, one.ok) << error;
-        if (ok) EXPECT_EQ(cli::GivenFormatOptions(line), one.options);
+        if (ok) {
+            EXPECT_EQ(cli::GivenFormatOptions(line), one.options);
+        }
     }
     cli::CommandLine line;
     std::string error;
