@@ -2,6 +2,16 @@
 #include "plugin_api/dovan_plugin.h"
 #include "plugins/maildir/maildir_writer.h"
 
+namespace {
+
+// A host that unloads the plugin without finishing the run must not leave the helper running in unloaded code.
+struct FinishRunAtUnload {
+    FinishRunAtUnload() { maildir::TheRun(); }  // made first, so that it outlives this
+    ~FinishRunAtUnload() { maildir::FinishRun(maildir::TheRun()); }
+} g_finish_run_at_unload;
+
+}  // namespace
+
 DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return 1; }
 
 DOVAN_ENTRY(DovanTextResult) GetNote(void) { return 2; }
@@ -30,4 +40,8 @@ DOVAN_ENTRY(int) FinishMessage(void) { return maildir::DeliverMessage(maildir::T
 
 DOVAN_ENTRY(int) FinishFolder(void) { return maildir::CloseFolder(maildir::TheRun()) ? 1 : 0; }
 
-DOVAN_ENTRY(int) FinishConvert(void) { return 1; }
+DOVAN_ENTRY(int) FinishConvert(void)
+{
+    maildir::FinishRun(maildir::TheRun());
+    return 1;
+}

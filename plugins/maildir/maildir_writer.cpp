@@ -12,9 +12,12 @@ namespace {
 
 const char* const kSubdirectories[] = {"tmp", "new", "cur"};
 
-std::string InSubdirectory(const char* subdirectory, const char* name)
+// cur/ seen from tmp/, the current directory of an open folder.
+std::string InCur(const char* name)
 {
-    std::string path = subdirectory;
+    std::string path = "..";
+    path += platform::kPathSeparator;
+    path += "cur";
     path += platform::kPathSeparator;
     path += name;
     return path;
@@ -57,7 +60,7 @@ void AbandonMessage(MaildirRun& run)
         platform::CloseFile(run.output);
         run.output = platform::kNoFile;
     }
-    if (run.unique[0]) platform::RemoveFile(InSubdirectory("tmp", run.unique).c_str());
+    if (run.unique[0]) platform::RemoveFile(run.unique);
     run.unique[0] = '\0';
     platform::SetLastError(reason);
 }
@@ -65,6 +68,7 @@ void AbandonMessage(MaildirRun& run)
 bool LeaveFolder(MaildirRun& run)
 {
     AbandonMessage(run);
+    platform::DropPreparedFiles(run.preparer);
     if (!run.folder_open) return true;
     run.folder_open = false;
     return platform::SetCurrentDir(run.destination.c_str());
@@ -81,6 +85,7 @@ MaildirRun& TheRun()
 bool StartRun(MaildirRun& run, const char* destination)
 {
     AbandonMessage(run);
+    FinishRun(run);
     run.folder_open = false;
     if (!destination) {
         platform::SetLastError(platform::kErrorInvalidParameter);
@@ -106,7 +111,7 @@ bool OpenFolder(MaildirRun& run, const char* folder_name)
     for (const char* subdirectory : kSubdirectories)
         if (!MakeDirectory(subdirectory)) return false;
     run.message_number = 0;
-    return ChooseStamp(run);
+    return ChooseStamp(run) && platform::SetCurrentDir("tmp");
 }
 
 void TakeFacts(MaildirRun& run, const DovanMessageFacts* facts)
@@ -125,7 +130,11 @@ bool OpenMessage(MaildirRun& run)
     run.next_facts = DovanMessageFacts{};
     run.output_failed = false;
     FormUniqueName(run.stamp, ++run.message_number, run.unique);
-    run.output = platform::CreateForWriting(InSubdirectory("tmp", run.unique).c_str());
+    if (run.message_number == kPrepareFilesFrom) {
+        if (!run.preparer) run.preparer = platform::StartFilePreparer();
+        platform::PrepareFilesInCurrentDir(run.preparer);
+    }
+    run.output = platform::CreatePreparedForWriting(run.preparer, run.unique);
     if (run.output == platform::kNoFile) {
         run.unique[0] = '\0';
         return false;
@@ -172,9 +181,7 @@ bool DeliverMessage(MaildirRun& run)
     run.output = platform::kNoFile;
     char delivered[kMessageNameSize];
     FormDeliveredName(run.unique, flags, kInfoSeparator, delivered);
-    if (!closed ||
-        !platform::MoveFileNoReplace(InSubdirectory("tmp", run.unique).c_str(),
-                                     InSubdirectory("cur", delivered).c_str())) {
+    if (!closed || !platform::MoveFileNoReplace(run.unique, InCur(delivered).c_str())) {
         AbandonMessage(run);
         return false;
     }
@@ -183,5 +190,11 @@ bool DeliverMessage(MaildirRun& run)
 }
 
 bool CloseFolder(MaildirRun& run) { return LeaveFolder(run); }
+
+void FinishRun(MaildirRun& run)
+{
+    platform::StopFilePreparer(run.preparer);
+    run.preparer = nullptr;
+}
 
 }  // namespace maildir

@@ -3,6 +3,9 @@
 //
 // A reader never sees half a message in cur/: a message whose text could not be written whole is removed from
 // tmp/, and a message is in cur/ exactly when FinishMessage succeeded for it.
+//
+// While a folder is open the current directory is its tmp/, where files are made ahead on a helper thread as
+// the eml writer makes them (creating a file then costs little more than naming one).
 #pragma once
 
 #include <cstdint>
@@ -18,7 +21,7 @@ namespace maildir {
 // The whole state of the writer. One run at a time uses it (the host's contract).
 struct MaildirRun {
     std::string destination;       // the run's destination; the current directory between folders
-    bool folder_open = false;      // the current directory is a folder's Maildir
+    bool folder_open = false;      // the current directory is a folder's tmp/
     uint32_t stamp = 0;            // the open folder's: the first part of its message names
     uint32_t message_number = 0;   // per folder; raised by every NewMessage
     DovanMessageFacts next_facts{};  // from SetMessageFacts, for the next NewMessage only
@@ -27,7 +30,12 @@ struct MaildirRun {
     bool output_failed = false;    // a piece of the open message could not be written
     char unique[kMessageNameSize] = "";  // the open message's name in tmp/
     plugins::GatheredOutput gathered;    // the open message's bytes not yet written
+    platform::FilePreparer* preparer = nullptr;  // started by the first folder that reaches kPrepareFilesFrom
 };
+
+// A folder's files are made ahead from this message on: a folder of a few messages would pay more for the
+// files made in vain than naming saves.
+inline constexpr uint32_t kPrepareFilesFrom = 8;
 
 MaildirRun& TheRun();
 
@@ -38,5 +46,6 @@ bool OpenMessage(MaildirRun& run);
 bool WritePiece(MaildirRun& run, const void* data, uint32_t length);
 bool DeliverMessage(MaildirRun& run);
 bool CloseFolder(MaildirRun& run);
+void FinishRun(MaildirRun& run);
 
 }  // namespace maildir
