@@ -33,7 +33,7 @@ TEST(FormatOptions, ParsedIntoNamesAndValues)
         {{"--from-date", "Message"}, false, {}},
         {{"--from-date", ""}, false, {}},
         {{"--from-date"}, false, {}},
-        {{"--status-headers=off"}, false, {}},
+        {{"--status-headers=off"}, true, {}},  // a flag's own way of saying "not given"
     };
     for (const auto& one : kCases) {
         cli::CommandLine line;
