@@ -33,7 +33,7 @@ int UsageError(const std::string& reason)
     return kExitUsage;
 }
 
-// Picks the plugin and hands it its options and its setting; 0 when both are fine, else the exit status after the message.
+// Picks the plugin and hands it its options and setting; 0 when all is fine, else the exit status after the message.
 int PrepareFormat(const CommandLine& line, const std::vector<engine::WriterPlugin*>& plugins,
                   engine::WriterPlugin*& chosen)
 {

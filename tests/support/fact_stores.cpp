@@ -26,7 +26,10 @@ void AddValue(RecordSpec& record, uint8_t id, FactShape shape, const std::string
     }
 }
 
-std::string Le64(uint64_t value) { return Le32(static_cast<uint32_t>(value)) + Le32(static_cast<uint32_t>(value >> 32)); }
+std::string Le64(uint64_t value)
+{
+    return Le32(static_cast<uint32_t>(value)) + Le32(static_cast<uint32_t>(value >> 32));
+}
 
 }  // namespace
 
