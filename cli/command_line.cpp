@@ -66,6 +66,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     CLI::Option* source = convert->add_option("source", line.source);
     CLI::Option* destination = convert->add_option("destination", line.destination);
 
+    CLI::Option* from_date = convert->add_option("--from-date", line.from_date);
+    convert->add_flag("--status-headers", line.status_headers);
+
     try {
         app.parse(argc, const_cast<char**>(argv));
     } catch (const CLI::ParseError& parse_error) {
@@ -97,6 +100,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     }
     if (folders_option->count() > 0 && !ParseFolders(folders, line.folders)) {
         error = FormatCliText(Text::BadFolders, folders) + "\n" + CliText(Text::ValidFolders);
+        return false;
+    }
+    if (from_date->count() > 0 && line.from_date != "run" && line.from_date != "message") {
+        error = FormatCliText(Text::BadFromDate, line.from_date) + "\n" + CliText(Text::ValidFromDate);
         return false;
     }
     if (format->count() == 0 || source->count() == 0 || destination->count() == 0) {

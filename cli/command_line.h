@@ -24,6 +24,10 @@ struct CommandLine {
     std::string plugin_dir;  // empty: beside the executable
     std::string source;
     std::string destination;
+
+    // Options the format takes by name (SetOption); not given: the format's defaults.
+    std::string from_date;        // "run" or "message"; empty when not given
+    bool status_headers = false;  // --status-headers given
 };
 
 // False for a usage error, with the reason in `error` (one or more lines, without the hint to --help).

@@ -104,6 +104,7 @@ std::string FormatsListing(const std::vector<engine::WriterPlugin*>& plugins)
                    PrintableText(Utf8FromSystem(plugin->display_name)) + "\n";
         std::optional<std::string> note = engine::PluginText(*plugin, plugin->GetNote);
         if (note) listing += Indented(UnixLineBreaks(Utf8FromSystem(*note)), "    ");
+        if (plugin->SetOption) listing += "    " + std::string(CliText(Text::OptionsLabel)) + "\n";
         if (!plugin->SetSetting) {
             listing += "    " + std::string(CliText(Text::NoSettingValues)) + "\n";
         } else {

@@ -6,6 +6,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/convert_command.h"
+#include "cli/format_options.h"
 #include "cli/formats.h"
 #include "cli/plugin_folder.h"
 #include "cli/progress_line.h"
@@ -30,7 +31,7 @@ int UsageError(const std::string& reason)
     return kExitUsage;
 }
 
-// Picks the plugin and hands it its setting; 0 when both are fine, else the exit status after the message.
+// Picks the plugin and hands it its options and setting; 0 when all is fine, else the exit status after the message.
 int PrepareFormat(const CommandLine& line, const std::vector<engine::WriterPlugin*>& plugins,
                   engine::WriterPlugin*& chosen)
 {
@@ -38,6 +39,9 @@ int PrepareFormat(const CommandLine& line, const std::vector<engine::WriterPlugi
     if (!chosen)
         return UsageError(FormatCliText(Text::UnknownFormat, PrintableText(Utf8FromSystem(line.format))) + "\n" +
                           CliText(Text::ValidFormats) + "\n" + WithoutLastBreak(FormatNameLines(plugins)));
+    std::string refused;
+    if (!ApplyFormatOptions(line, *chosen, refused))
+        return UsageError(FormatCliText(Text::OptionNotTaken, ShortName(*chosen), refused));
     if (!line.has_setting) return 0;
     std::string short_name = Utf8FromSystem(ShortName(*chosen));
     if (!chosen->SetSetting) return UsageError(FormatCliText(Text::NoSetting, short_name));

@@ -17,8 +17,8 @@ const char kHelpEnglish[] =
     "Usage:\n"
     "  dovan formats [--plugin-dir DIR]\n"
     "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
-    "                [--folders tree|flat] [--codepage NAME] [--recover] [--plugin-dir DIR]\n"
-    "                SOURCE DESTINATION\n"
+    "                [--folders tree|flat] [--codepage NAME] [--recover] [--from-date run|message]\n"
+    "                [--status-headers] [--plugin-dir DIR] SOURCE DESTINATION\n"
     "  dovan --help | --version\n"
     "\n"
     "Converts the mail folders of an Outlook Express 5 or 6 store into another format. Every .dbx file of\n"
@@ -30,8 +30,8 @@ const char kHelpEnglish[] =
     "  convert             convert every .dbx file of SOURCE into DESTINATION\n"
     "\n"
     "Options:\n"
-    "  --format NAME       the output format: its short name (mbox, eml, bmf) or its display name, in any\n"
-    "                      letter case\n"
+    "  --format NAME       the output format: its short name (mbox, eml, bmf, maildir) or its display name,\n"
+    "                      in any letter case\n"
     "  --setting VALUE     the format's one setting (see 'dovan formats'):\n"
     "                        mbox: from-quoting (default), ignore-case, pass-through\n"
     "                        eml:  sequence (default), sequence-no-extension, subject\n"
@@ -57,6 +57,11 @@ const char kHelpEnglish[] =
     "                      (deleted messages, texts left outside the index) and write them into a folder\n"
     "                      \"NAME (recovered)\" beside the folder, each after a line \"X-Dovan-Recovered: ...\";\n"
     "                      bytes that were lost read as \"?\"\n"
+    "  --from-date WHEN    mbox: the date of each From_ line: run (default) the time of the run, message the\n"
+    "                      message's own received time (else its sent time, else the run's), in UTC\n"
+    "  --status-headers    mbox: adds Status:, X-Status: and X-Mozilla-Status: lines with the message's read,\n"
+    "                      answered, flagged and draft state to each header. Off by default: the only option\n"
+    "                      that changes the message text\n"
     "  --plugin-dir DIR    the folder of the format plugins (default: ../lib/dovan beside the program; on\n"
     "                      Windows the program's own folder)\n"
     "  -h, --help          show this text\n"
@@ -79,8 +84,8 @@ const char kHelpJapanese[] =
     "使い方:\n"
     "  dovan formats [--plugin-dir DIR]\n"
     "  dovan convert --format NAME [--setting VALUE] [--on-error ask|skip-mail|skip-folder|abort]\n"
-    "                [--folders tree|flat] [--codepage NAME] [--recover] [--plugin-dir DIR]\n"
-    "                SOURCE DESTINATION\n"
+    "                [--folders tree|flat] [--codepage NAME] [--recover] [--from-date run|message]\n"
+    "                [--status-headers] [--plugin-dir DIR] SOURCE DESTINATION\n"
     "  dovan --help | --version\n"
     "\n"
     "Outlook Express 5/6 のメールフォルダを別の形式に変換します。SOURCE の .dbx ファイルがそれぞれ\n"
@@ -92,7 +97,8 @@ const char kHelpJapanese[] =
     "  convert             SOURCE のすべての .dbx ファイルを DESTINATION に変換します\n"
     "\n"
     "オプション:\n"
-    "  --format NAME       出力形式: 短い名前 (mbox, eml, bmf) または表示名 (大文字小文字は区別しません)\n"
+    "  --format NAME       出力形式: 短い名前 (mbox, eml, bmf, maildir) または表示名 (大文字小文字は区別\n"
+    "                      しません)\n"
     "  --setting VALUE     出力形式の設定 ('dovan formats' を参照):\n"
     "                        mbox: from-quoting (既定), ignore-case, pass-through\n"
     "                        eml:  sequence (既定), sequence-no-extension, subject\n"
@@ -117,6 +123,11 @@ const char kHelpJapanese[] =
     "  --recover           各 .dbx ファイルからインデックスが指さなくなったメッセージ (削除したメッセージ、\n"
     "                      インデックスの外に残った本文) も探し、フォルダの隣の \"NAME (recovered)\" フォルダに\n"
     "                      \"X-Dovan-Recovered: ...\" 行を付けて書き出します。失われたバイトは \"?\" になります\n"
+    "  --from-date WHEN    mbox: From_ 行の日時: run (既定) 変換した日時、message メールの受信日時 (なければ\n"
+    "                      送信日時、それもなければ変換した日時)。UTC で書きます\n"
+    "  --status-headers    mbox: 既読・返信済み・フラグ・下書きの状態を表す Status:, X-Status:,\n"
+    "                      X-Mozilla-Status: 行を各ヘッダに加えます。既定では加えません (メッセージの\n"
+    "                      内容を変える唯一のオプションです)\n"
     "  --plugin-dir DIR    出力形式のプラグインのフォルダ (既定: プログラムの隣の ../lib/dovan、\n"
     "                      Windows ではプログラムと同じフォルダ)\n"
     "  -h, --help          この説明を表示します\n"
@@ -196,6 +207,11 @@ const TextPair kTexts[] = {
      "  %s: 探索を途中で打ち切りました (ブロックが多すぎるか、読み込みに失敗しました)"},
     {Text::NothingRecovered, "Nothing was found outside the indexes to recover.",
      "インデックスの外に復元できるメッセージは見つかりませんでした。"},
+    {Text::BadFromDate, "Unknown --from-date value \"%s\".", "--from-date の値 \"%s\" は使用できません。"},
+    {Text::ValidFromDate, "Valid values: run, message", "使用できる値: run, message"},
+    {Text::OptionNotTaken, "The format %s does not take %s.", "出力形式 %s では %s は使用できません。"},
+    {Text::OptionsLabel, "Options: --from-date run|message, --status-headers (changes the message text)",
+     "オプション: --from-date run|message、--status-headers (メッセージの内容が変わります)"},
 };
 
 }  // namespace

@@ -55,6 +55,11 @@ enum class Text {
     RecoveredInFolder,       // %s: folder; %s: its number of recovered texts
     RecoverySearchCutShort,  // %s: folder
     NothingRecovered,
+    // Options handed to the format by name.
+    BadFromDate,           // %s: the value given
+    ValidFromDate,
+    OptionNotTaken,        // %s: the format's short name; %s: the option
+    OptionsLabel,
 };
 
 // The text in the language of the user interface.

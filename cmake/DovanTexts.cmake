@@ -8,7 +8,7 @@ set(DOVAN_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 set(DOVAN_TEXTS_DIR ${DOVAN_GENERATED_DIR}/texts)
 
 set(texts_outputs)
-foreach(table program mbox eml bmf)
+foreach(table program mbox eml bmf maildir)
   set(outputs ${DOVAN_TEXTS_DIR}/${table}_strings.inc ${DOVAN_TEXTS_DIR}/${table}_strings_en.rc
       ${DOVAN_TEXTS_DIR}/${table}_strings_ja.rc)
   set(options)

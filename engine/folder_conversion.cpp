@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "dbx/message_facts.h"
 #include "engine/error_recovery.h"
 
 namespace engine {
@@ -64,7 +65,10 @@ Attempt AttemptMessage(MessageLoop& loop, uint32_t record, size_t index, size_t 
     if (!data.found) return Attempt::NoMessageData;
 
     bool line_end = true;  // nothing handed on yet
-    if (!BeginMessage(loop.scope, data.kind)) return Attempt::Failed;
+    // Only a plugin that takes the facts pays for reading them.
+    DovanMessageFacts facts{};
+    if (loop.scope.plugin->SetMessageFacts) facts = MakePluginFacts(dbx::ReadMessageFacts(loop.dbx, record));
+    if (!BeginMessage(loop.scope, data.kind, facts)) return Attempt::Failed;
     dbx::BlockChain chain = dbx::StartBlockChain(data.first_block);
     dbx::Block block;
     while (chain.next != 0) {

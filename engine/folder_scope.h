@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "dbx/message_facts.h"
 #include "engine/plugin_host.h"
 
 namespace engine {
@@ -20,15 +21,20 @@ struct FolderScope {
     ScopeState state = ScopeState::NothingOpen;
     uint32_t message_kind = 0;             // the argument of the next NewMessage
     const FolderPlace* place = nullptr;    // borrowed: where the folder goes in a run that keeps the tree
+    DovanMessageFacts message_facts{};     // handed to SetMessageFacts before the next NewMessage
 };
+
+// The facts of a record in the plugin's terms.
+DovanMessageFacts MakePluginFacts(const dbx::MessageFacts& facts);
 
 FolderScope MakeFolderScope(const WriterPlugin& plugin, const char* folder_name);
 
-// Starts a message of this kind. Closes a message left open by an earlier failure first; false when that
-// FinishMessage fails.
-bool BeginMessage(FolderScope& scope, uint32_t kind);
+// Starts a message of this kind and with these facts. Closes a message left open by an earlier failure first;
+// false when that FinishMessage fails.
+bool BeginMessage(FolderScope& scope, uint32_t kind, const DovanMessageFacts& facts = DovanMessageFacts{});
 
-// Hands one piece (1 to 2048 bytes) to the plugin, calling NewFolder and NewMessage first where needed. False
+// Hands one piece (1 to 2048 bytes) to the plugin, calling NewFolder and NewMessage first where needed (and
+// SetMessageFacts right before NewMessage, where the plugin has it). False
 // when any of the three calls fails.
 bool AppendPiece(FolderScope& scope, const void* bytes, uint32_t count);
 

@@ -51,6 +51,8 @@ bool BindWriterPlugin(platform::LibraryHandle library, WriterPlugin& plugin)
     Bind(library, "SetSetting", plugin.SetSetting);
     Bind(library, "NewTreeFolder", plugin.NewTreeFolder);
     Bind(library, "DiscardMessage", plugin.DiscardMessage);
+    Bind(library, "SetMessageFacts", plugin.SetMessageFacts);
+    Bind(library, "SetOption", plugin.SetOption);
     return plugin.GetPluginName && plugin.GetNote && plugin.StartConvert && plugin.NewFolder && plugin.NewMessage &&
            plugin.AppendBuffer && plugin.FinishMessage;
 }

@@ -29,6 +29,8 @@ struct WriterPlugin {
     SetSettingFn SetSetting = nullptr;                // optional, beyond the eleven: a setting from a text
     NewTreeFolderFn NewTreeFolder = nullptr;          // optional, beyond the eleven: a folder's place in the tree
     DiscardMessageFn DiscardMessage = nullptr;        // optional, beyond the eleven: takes back the open message
+    SetMessageFactsFn SetMessageFacts = nullptr;      // optional: each message's facts before its NewMessage
+    SetOptionFn SetOption = nullptr;                  // optional: named options from a command line
 
     std::string display_name;  // PluginText of GetPluginName, taken when the plugin was registered
     std::string file_name;     // the library's file name as found, e.g. "Dovanmbox.so"

@@ -10,6 +10,7 @@
  *   StartConvert(destination)                       -- 0: the run ends here, nothing else is called
  *   per source folder, per message that has text:
  *     NewFolder(name)  if the folder is not open yet
+ *     SetMessageFacts(facts)                        -- only where exported (below)
  *     NewMessage(kind)
  *     AppendBuffer(piece, length) ...               -- 1 to 2048 bytes, never empty; the last piece ends with LF
  *     FinishMessage()
@@ -138,6 +139,55 @@ typedef int(DOVAN_CALL* LoadPluginStringFn)(uint32_t id, char* buffer, int size)
  */
 typedef int(DOVAN_CALL* NewTreeFolderFn)(const char* const* path, uint32_t depth, uint32_t flags);
 #define DOVAN_FOLDER_HAS_SUBFOLDERS 0x1u
+
+/*
+ * Message facts: what the store kept about a message beyond its text.
+ *
+ * SetMessageFacts(facts): optional. When a plugin exports it, the host calls it immediately before every
+ * NewMessage (a retried message gets it again before its next NewMessage), with the facts of the message that
+ * NewMessage begins. The record and its contents belong to the host and are valid only during the call; a
+ * plugin copies what it keeps. The result is not examined. Plugins without it never see the facts.
+ *
+ * The record grows only at its end. `size` is the number of bytes the host filled in; a plugin reads a field
+ * only when size reaches past it (DOVAN_FACTS_HAVE). Each value is present only when its DOVAN_FACT_ bit is set
+ * in `present`: a store may lack it or hold one that cannot be read.
+ */
+#define DOVAN_FACT_RECEIVED_TIME 0x1u /* received_time holds the time the message arrived */
+#define DOVAN_FACT_SENT_TIME 0x2u     /* sent_time holds the time the sender sent it */
+#define DOVAN_FACT_FLAGS 0x4u         /* flags holds the message's state (DOVAN_MESSAGE_ bits) */
+
+#define DOVAN_MESSAGE_READ 0x01u
+#define DOVAN_MESSAGE_ANSWERED 0x02u
+#define DOVAN_MESSAGE_FORWARDED 0x04u
+#define DOVAN_MESSAGE_FLAGGED 0x08u
+#define DOVAN_MESSAGE_DRAFT 0x10u
+#define DOVAN_MESSAGE_HEADER_ONLY 0x20u /* the body was never downloaded: the text is the header alone */
+
+typedef struct DovanMessageFacts {
+    uint32_t size;          /* bytes of this record that the host filled in */
+    uint32_t present;       /* DOVAN_FACT_ bits */
+    uint64_t received_time; /* 100-ns ticks since 1601-01-01 00:00 UTC (a Windows FILETIME) */
+    uint64_t sent_time;     /* the same unit */
+    uint32_t flags;         /* DOVAN_MESSAGE_ bits */
+    uint32_t reserved;      /* 0 */
+} DovanMessageFacts;
+
+/* True when the host filled in `field` of the facts record. */
+#define DOVAN_FACTS_HAVE(facts, field) \
+    ((facts)->size >= offsetof(DovanMessageFacts, field) + sizeof((facts)->field))
+
+typedef int(DOVAN_CALL* SetMessageFactsFn)(const DovanMessageFacts* facts);
+
+/*
+ * Options beyond the one setting, for hosts that take them from a command line.
+ *
+ * SetOption(name, value): optional. Sets a named option of the plugin from a text before StartConvert; both texts
+ * are borrowed for the duration of the call. Names in use: "from-date" ("run" or "message": the date of an
+ * mbox From_ line), "status-headers" ("on" or "off": mbox state headers). Nonzero on success; 0 with EINVAL
+ * (ERROR_INVALID_PARAMETER on Windows) for a name or value the plugin does not know. An option keeps its value
+ * while the library stays loaded; a host sets only the options its user gave, the others keep their defaults.
+ */
+typedef int(DOVAN_CALL* SetOptionFn)(const char* name, const char* value);
 
 /* Text blocks handed from a plugin to the host. */
 static inline char* DovanAllocText(size_t size)

@@ -109,10 +109,10 @@ class BadInput(ScratchTest):
         self.assertTrue(run.err.endswith("Run 'dovan --help' for usage.\n"), run)
 
     def test_unknown_format_lists_the_valid_ones(self):
-        run = run_dovan("convert", "--format", "maildir", self.path("store"), self.path("out"))
-        self.assertUsageError(run, 'dovan: Unknown format "maildir".\nValid formats:\n',
-                              "  bmf   Becky! Ver.2 (bmf)\n", "  eml   eml format (1file per message)\n",
-                              "  mbox  UNIX mbox\n")
+        run = run_dovan("convert", "--format", "mh", self.path("store"), self.path("out"))
+        self.assertUsageError(run, 'dovan: Unknown format "mh".\nValid formats:\n',
+                              "  bmf      Becky! Ver.2 (bmf)\n", "  eml      eml format (1file per message)\n",
+                              "  maildir  Maildir (1file per message)\n", "  mbox     UNIX mbox\n")
         self.assertFalse(os.path.exists(self.path("out")))
 
     def test_refused_setting_lists_the_valid_values(self):

@@ -1,6 +1,7 @@
 // Drives each delivered writer through its exports with messages cut into pieces anywhere, and checks what it
 // wrote: eml and bmf output holds the texts byte for byte, and mbox output gives back every text once its From_
-// line, its closing empty line and the quoting of its body lines are taken away.
+// line, its closing empty line and the quoting of its body lines are taken away; Maildir output holds the texts
+// in cur/, each named with the flags handed to it, and nothing in tmp/.
 //
 // Input: which writer and setting, then messages (text bytes, kind, how the text is cut, which folder).
 #include <fuzzer/FuzzedDataProvider.h>
@@ -33,7 +34,9 @@ Writer g_writers[] = {
     {"Dovanmbox", {"from-quoting", "ignore-case", "pass-through"}},
     {"Dovaneml", {"sequence", "sequence-no-extension", "subject"}},
     {"Dovanbmf", {"0", "1", "640"}},
+    {"Dovanmaildir", {"", "", ""}},  // no setting
 };
+constexpr size_t kMaildir = 3;
 fs::path g_root;
 
 struct Message {
@@ -41,6 +44,7 @@ struct Message {
     std::vector<size_t> cuts;  // piece lengths
     uint32_t kind = 1;
     size_t folder = 0;
+    uint32_t flags = 0;  // DOVAN_MESSAGE_ bits handed to SetMessageFacts
 };
 
 std::string ReadFile(const fs::path& path)
@@ -131,6 +135,25 @@ void CheckOutput(size_t writer_index, const std::string& setting, const fs::path
                 for (const fs::path& file : files) found.push_back(ReadFile(file));
             }
             Check(found == texts);
+        } else if (writer_index == kMaildir) {
+            // Named in the order written, each with its flags as letters in ASCII order.
+            Check(fs::is_empty(destination / folders[f] / "tmp") && fs::is_empty(destination / folders[f] / "new"));
+            std::vector<fs::path> files = Sorted(destination / folders[f] / "cur");
+            Check(files.size() == texts.size());
+            size_t n = 0;
+            for (const Message& message : messages) {
+                if (message.folder != f) continue;
+                std::string letters;
+                const std::pair<uint32_t, char> kLetters[] = {{DOVAN_MESSAGE_DRAFT, 'D'}, {DOVAN_MESSAGE_FLAGGED, 'F'},
+                    {DOVAN_MESSAGE_FORWARDED, 'P'}, {DOVAN_MESSAGE_ANSWERED, 'R'}, {DOVAN_MESSAGE_READ, 'S'}};
+                for (const auto& [flag, letter] : kLetters)
+                    if (message.flags & flag) letters += letter;
+                std::string name = files[n].filename().string();
+                Check(name.size() > letters.size() + 3 &&
+                      name.compare(name.size() - letters.size() - 3, std::string::npos, ":2," + letters) == 0);
+                Check(ReadFile(files[n]) == texts[n]);
+                ++n;
+            }
         } else {
             std::vector<fs::path> mailboxes = Sorted(destination);
             Check(mailboxes.size() == 1);
@@ -151,7 +174,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         const writer_test::WriterExports& calls = writer.exports;
         if (!writer_test::LoadWriter(writer.module, writer.exports) || !calls.StartConvert || !calls.NewFolder ||
             !calls.NewMessage || !calls.AppendBuffer || !calls.FinishMessage || !calls.FinishFolder ||
-            !calls.FinishConvert || !calls.SetSetting)
+            !calls.FinishConvert || (writer.settings[0][0] != '\0' && !calls.SetSetting))
             std::abort();
     }
     g_root = fs::temp_directory_path() / ("dovan-fuzz-writers-" + std::to_string(::getpid()));
@@ -166,11 +189,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider input(data, size);
-    size_t writer_index = input.ConsumeIntegralInRange<size_t>(0, 2);
+    size_t writer_index = input.ConsumeIntegralInRange<size_t>(0, 3);
     const Writer& chosen = g_writers[writer_index];
     const writer_test::WriterExports& writer = chosen.exports;
     std::string setting = chosen.settings[input.ConsumeIntegralInRange<size_t>(0, 2)];
-    Check(writer.SetSetting(setting.c_str()) != 0);
+    if (writer.SetSetting) Check(writer.SetSetting(setting.c_str()) != 0);
 
     std::vector<std::string> folders = {"Inbox", "Sent Items"};
     std::vector<Message> messages;
@@ -178,6 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Message message;
         message.folder = input.ConsumeBool() ? 1 : 0;
         message.kind = input.ConsumeBool() ? 2 : 1;
+        if (writer.SetMessageFacts) message.flags = input.ConsumeIntegral<uint8_t>();
         message.text = input.ConsumeRandomLengthString(6000);
         if (message.text.empty()) continue;  // the host never opens a message for no text
         // The host's cuts: anywhere, at most 2048 bytes each, and CR LF after a text without a final LF.
@@ -209,6 +233,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (open_folder != SIZE_MAX) writer.FinishFolder();
             Check(writer.NewFolder(folders[message.folder].c_str()) != 0);
             open_folder = message.folder;
+        }
+        if (writer.SetMessageFacts) {
+            DovanMessageFacts facts{};
+            facts.size = sizeof facts;
+            facts.present = DOVAN_FACT_FLAGS;
+            facts.flags = message.flags;
+            writer.SetMessageFacts(&facts);
         }
         Check(writer.NewMessage(message.kind) != 0);
         size_t at = 0;

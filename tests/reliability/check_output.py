@@ -3,7 +3,7 @@
 
 Usage: check_output.py FORMAT DESTINATION COUNTED_DIR
 
-FORMAT is mbox, eml or bmf. COUNTED_DIR holds <folder>/<n>.txt, the text of every message the run counted as
+FORMAT is mbox, eml, bmf or maildir. COUNTED_DIR holds <folder>/<n>.txt, the text of every message the run counted as
 converted. Every file of the output must be readable as its format says (mbox files by the mailbox module, eml
 files and every stored bmf message by the email parser), and every counted text must be there whole, in its
 folder, as often as it was counted. Exit status 0 when all is well; the problems are printed otherwise.
@@ -87,10 +87,25 @@ def read_bmf(destination, problems):
     return found
 
 
+def read_maildir(destination, problems):
+    found = collections.defaultdict(list)
+    for folder in sorted(os.listdir(destination)):
+        path = os.path.join(destination, folder)
+        if not os.path.isdir(path):
+            continue
+        box = mailbox.Maildir(path, factory=None, create=False)
+        for key in sorted(box.keys(), key=box._lookup):
+            raw = box.get_bytes(key)
+            parse(raw, f"{folder}/{box._lookup(key)}", problems)
+            found[folder].append(raw)
+    return found
+
+
 def main():
     kind, destination, counted_dir = sys.argv[1:4]
     problems = []
-    found = {"mbox": read_mbox, "eml": read_eml, "bmf": read_bmf}[kind](destination, problems)
+    found = {"mbox": read_mbox, "eml": read_eml, "bmf": read_bmf, "maildir": read_maildir}[kind](destination,
+                                                                                                  problems)
     for folder in sorted(os.listdir(counted_dir)):
         for name in sorted(os.listdir(os.path.join(counted_dir, folder))):
             with open(os.path.join(counted_dir, folder, name), "rb") as file:

@@ -33,6 +33,7 @@ const WriterCase kMbox = {"mbox", "Dovanmbox", nullptr, Format::Mbox};
 const WriterCase kEmlSequence = {"eml_sequence", "Dovaneml", nullptr, Format::Eml};
 const WriterCase kEmlSubject = {"eml_subject", "Dovaneml", "subject", Format::Eml};  // names by renaming
 const WriterCase kBmf = {"bmf_small_files", "Dovanbmf", "1", Format::Bmf};          // 1 KB files: many creations
+const WriterCase kMaildir = {"maildir", "Dovanmaildir", nullptr, Format::Maildir};   // written, then renamed
 
 // A writer and the operation whose calls are made to fail in turn.
 struct FaultCase {
@@ -242,7 +243,10 @@ INSTANTIATE_TEST_SUITE_P(Writers, WriterFaults,
                                          FaultCase{kEmlSubject, "mkdir"}, FaultCase{kEmlSubject, "rename"},
                                          FaultCase{kBmf, "write"}, FaultCase{kBmf, "short-write"},
                                          FaultCase{kBmf, "create"}, FaultCase{kBmf, "mkdir"},
-                                         FaultCase{kBmf, "close"}),
+                                         FaultCase{kBmf, "close"},
+                                         FaultCase{kMaildir, "write"}, FaultCase{kMaildir, "short-write"},
+                                         FaultCase{kMaildir, "create"}, FaultCase{kMaildir, "mkdir"},
+                                         FaultCase{kMaildir, "rename"}),
                          CaseName);
 
 }  // namespace

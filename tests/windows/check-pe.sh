@@ -18,7 +18,7 @@ common_exports="AppendBuffer FinishConvert FinishFolder FinishMessage GetNote Ge
 common_exports="$common_exports SetSetting SettingDlg StartConvert"
 [ "$arch" = i686 ] && format=pei-i386 || format=pei-x86-64
 
-for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll; do
+for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll Dovanmaildir.dll; do
   path=$dir/$file
   if [ ! -f "$path" ]; then check 1 "$arch $file exists"; continue; fi
   $objdump -f "$path" | grep -q "file format $format"
@@ -36,6 +36,10 @@ for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll; do
   esac
   expected=$common_exports
   [ "$file" = Dovanbmf.dll ] && expected="$expected GetDefaultDestDir"
+  # The Maildir writer has no setting; it takes each message's facts.
+  [ "$file" = Dovanmaildir.dll ] &&
+    expected="AppendBuffer FinishConvert FinishFolder FinishMessage GetNote GetPluginName NewFolder NewMessage
+              SetMessageFacts StartConvert"
   actual=$($objdump -p "$path" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^\s*\[\s*[0-9]*\] //p' | sort | tr '\n' ' ')
   expected=$(echo $expected | tr ' ' '\n' | sort | tr '\n' ' ')

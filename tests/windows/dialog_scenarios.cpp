@@ -55,10 +55,11 @@ int ScenarioFormats(const Setup& setup)
     Program program = Start(setup);
     HWND main = program.main;
     if (!main) return Summary();
-    Check(ComboCount(main, kFormat) == 3 && ComboItem(main, kFormat, 0) == WriterName(setup, "Dovanbmf.dll") &&
+    Check(ComboCount(main, kFormat) == 4 && ComboItem(main, kFormat, 0) == WriterName(setup, "Dovanbmf.dll") &&
               ComboItem(main, kFormat, 1) == WriterName(setup, "Dovaneml.dll") &&
-              ComboItem(main, kFormat, 2) == WriterName(setup, "Dovanmbox.dll"),
-          "the Format list reads bmf, eml, mbox, in this order");
+              ComboItem(main, kFormat, 2) == WriterName(setup, "Dovanmaildir.dll") &&
+              ComboItem(main, kFormat, 3) == WriterName(setup, "Dovanmbox.dll"),
+          "the Format list reads bmf, eml, maildir, mbox, in this order");
     Check(ComboSelection(main, kFormat) == CB_ERR, "no format is chosen at start");
     CheckEqual(ItemText(main, kNote), ProgramText(13, setup.japanese), "the Note asks for a format");
     Check(!IsItemEnabled(main, kSettings) && !IsItemEnabled(main, kStart) && !IsItemEnabled(main, kAbort),

@@ -21,6 +21,9 @@ constexpr ExpectedText kEmlTexts[] = {
 constexpr ExpectedText kBmfTexts[] = {
 #include "texts/bmf_strings.inc"
 };
+constexpr ExpectedText kMaildirTexts[] = {
+#include "texts/maildir_strings.inc"
+};
 
 template <size_t count>
 constexpr ExpectedText Find(const ExpectedText (&table)[count], UINT id)
@@ -34,10 +37,11 @@ constexpr ExpectedText Find(const ExpectedText (&table)[count], UINT id)
 
 const std::span<const ExpectedText> kProgramTexts(kProgramTable);
 
-const PluginTexts kPluginTexts[3] = {
+const PluginTexts kPluginTexts[4] = {
     {"Dovanmbox.dll", Find(kMboxTexts, 1), Find(kMboxTexts, 2)},
     {"Dovaneml.dll", Find(kEmlTexts, 1), Find(kEmlTexts, 2)},
     {"Dovanbmf.dll", Find(kBmfTexts, 1), Find(kBmfTexts, 2)},
+    {"Dovanmaildir.dll", Find(kMaildirTexts, 1), Find(kMaildirTexts, 2)},
 };
 
 std::string ProgramText(UINT id, bool japanese, const std::string& fill)

@@ -25,7 +25,7 @@ struct PluginTexts {
 };
 
 // The three writers' names (string 1) and notes (string 2).
-extern const PluginTexts kPluginTexts[3];
+extern const PluginTexts kPluginTexts[4];
 
 // A program string as the program shows it: in the ANSI code page of this process (which runs in the
 // program's locale), with "%d" or "%s" filled in when given.

@@ -61,6 +61,7 @@ const Format kFormats[] = {
     {"eml", "eml", "", true},
     {"eml-subject", "eml", "subject", true},
     {"bmf", "bmf", "", false},
+    {"maildir", "maildir", "", true},
 };
 
 enum class Layout { InOrder, Scattered };

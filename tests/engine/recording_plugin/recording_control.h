@@ -29,6 +29,11 @@ typedef void (*RecordSetTextFn)(const char* entry, int mode, uint32_t id, const 
 // Called inside every entry point after the call was recorded, with the entry's running count.
 typedef void (*RecordHookFn)(const char* entry, uint32_t nth, void* context);
 typedef void (*RecordSetHookFn)(RecordHookFn hook, void* context);
+
+// The facts of every SetMessageFacts since the last reset, in order (they are not among the calls above).
+struct DovanMessageFacts;
+typedef size_t (*RecordFactsCountFn)(void);
+typedef int (*RecordFactsAtFn)(size_t index, DovanMessageFacts* facts);
 }
 
 inline constexpr size_t kRecordLongStringLength = 1500;

@@ -12,6 +12,9 @@
 //                                 call number <nth> (1-based, counted since loading) of <entry> fails, leaving
 //                                 the error code <code> (default EIO). Example: NewMessage:2,AppendBuffer:1:28
 //   DOVAN_RECORD_DELAY_MS=<n>     sleeps n milliseconds in every NewMessage (time to press Ctrl-C in a run).
+//   DOVAN_RECORD_FACTS=1          also logs each SetMessageFacts: "SetMessageFacts <present> <received> <sent>
+//                                 <flags>" (hexadecimal). Without it the facts are kept apart from the calls, so
+//                                 that the calling order that tests compare stays the eleven entry points'.
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,6 +58,8 @@ struct Recorder {
     std::map<std::string, TextSetting> texts;
     std::string log_path;
     uint32_t delay_ms = 0;
+    bool log_facts = false;
+    std::vector<DovanMessageFacts> facts;  // every SetMessageFacts, in order
     RecordHookFn hook = nullptr;
     void* hook_context = nullptr;
 };
@@ -92,6 +97,8 @@ void ReadEnvironment(Recorder& recorder)
     if (const char* fail = std::getenv("DOVAN_RECORD_FAIL")) ParseFailures(fail, recorder.failures);
     const char* delay = std::getenv("DOVAN_RECORD_DELAY_MS");
     recorder.delay_ms = delay ? static_cast<uint32_t>(std::strtoul(delay, nullptr, 10)) : 0;
+    const char* facts = std::getenv("DOVAN_RECORD_FACTS");
+    recorder.log_facts = facts && std::strcmp(facts, "1") == 0;
 }
 
 void ResetRecorder()
@@ -218,6 +225,30 @@ DOVAN_ENTRY(int) FinishFolder(void) { return Record("FinishFolder", "") ? 1 : 0;
 DOVAN_ENTRY(int) FinishConvert(void) { return Record("FinishConvert", "") ? 1 : 0; }
 DOVAN_ENTRY(int) SetSetting(const char* value) { return Record("SetSetting", value) ? 1 : 0; }
 
+DOVAN_ENTRY(int) SetOption(const char* name, const char* value)
+{
+    return Record("SetOption", std::string(name ? name : "") + "=" + (value ? value : "")) ? 1 : 0;
+}
+
+DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
+{
+    Recorder& recorder = TheRecorder();
+    DovanMessageFacts copy{};
+    if (facts) std::memcpy(&copy, facts, std::min<size_t>(facts->size, sizeof copy));
+    recorder.facts.push_back(copy);
+    if (recorder.log_facts && !recorder.log_path.empty()) {
+        char line[128];
+        std::snprintf(line, sizeof line, "SetMessageFacts %x %llx %llx %x\n", copy.present,
+                      static_cast<unsigned long long>(copy.received_time),
+                      static_cast<unsigned long long>(copy.sent_time), copy.flags);
+        if (FILE* log = std::fopen(recorder.log_path.c_str(), "ab")) {
+            std::fputs(line, log);
+            std::fclose(log);
+        }
+    }
+    return 1;
+}
+
 DOVAN_ENTRY(int) LoadPluginString(uint32_t id, char* buffer, int size)
 {
     if (!buffer || size <= 0) return 0;
@@ -278,6 +309,16 @@ DOVAN_ENTRY(int) RecordCallFailed(size_t index)
 DOVAN_ENTRY(void) RecordSetText(const char* entry, int mode, uint32_t id, const char* text)
 {
     TheRecorder().texts[entry] = {mode, id, text ? text : ""};
+}
+
+DOVAN_ENTRY(size_t) RecordFactsCount(void) { return TheRecorder().facts.size(); }
+
+DOVAN_ENTRY(int) RecordFactsAt(size_t index, DovanMessageFacts* facts)
+{
+    const Recorder& recorder = TheRecorder();
+    if (index >= recorder.facts.size() || !facts) return 0;
+    *facts = recorder.facts[index];
+    return 1;
 }
 
 DOVAN_ENTRY(void) RecordSetHook(RecordHookFn hook, void* context)

@@ -25,6 +25,10 @@ struct WriterExports {
     FinishConvertFn FinishConvert = nullptr;
     SetSettingFn SetSetting = nullptr;
     LoadPluginStringFn LoadPluginString = nullptr;
+    SetMessageFactsFn SetMessageFacts = nullptr;
+    SetOptionFn SetOption = nullptr;
+    NewTreeFolderFn NewTreeFolder = nullptr;
+    DiscardMessageFn DiscardMessage = nullptr;
 };
 
 // Loads the plugin `name` (e.g. "Dovanmbox") from the build's plugin folder (DOVAN_PLUGIN_DIR) and binds its
@@ -52,6 +56,10 @@ inline bool LoadWriter(const char* name, WriterExports& writer)
     bind(writer.FinishConvert, "FinishConvert");
     bind(writer.SetSetting, "SetSetting");
     bind(writer.LoadPluginString, "LoadPluginString");
+    bind(writer.SetMessageFacts, "SetMessageFacts");
+    bind(writer.SetOption, "SetOption");
+    bind(writer.NewTreeFolder, "NewTreeFolder");
+    bind(writer.DiscardMessage, "DiscardMessage");
     return true;
 }
 

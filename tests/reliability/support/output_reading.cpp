@@ -109,6 +109,14 @@ FolderMessages ReadOutput(Format format, const std::string& destination)
             if (!EndsWith(name, ".mbx")) continue;
             folders[name.substr(0, name.size() - 4)] = SplitMbox(FileBytes(file.string()));
         }
+    } else if (format == Format::Maildir) {
+        for (const fs::path& folder : SortedEntries(destination)) {
+            if (!fs::is_directory(folder)) continue;
+            std::vector<std::string>& messages = folders[folder.filename().string()];
+            for (const char* visible : {"cur", "new"})
+                for (const fs::path& file : SortedEntries(folder / visible))
+                    messages.push_back(FileBytes(file.string()));
+        }
     } else if (format == Format::Eml) {
         for (const fs::path& folder : SortedEntries(destination)) {
             if (!fs::is_directory(folder)) continue;

@@ -52,6 +52,7 @@ const char* FormatName(Format format)
     case Format::Mbox: return "mbox";
     case Format::Eml: return "eml";
     case Format::Bmf: return "bmf";
+    case Format::Maildir: return "maildir";
     }
     return "?";
 }
