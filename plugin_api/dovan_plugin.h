@@ -23,6 +23,19 @@
  * Failure: an entry point returns 0 and leaves the reason in the thread's last-error code (GetLastError on
  * Windows, errno elsewhere). No exception may cross this boundary.
  *
+ * The current directory: StartConvert gets the destination as an absolute path that exists. A writer may move
+ * the process's current directory into it, and below it, and work with relative names from there (every
+ * delivered writer does: it enters the destination in StartConvert and a folder's directory in NewFolder);
+ * it never relies on the directory the host had. The host saves its current directory before StartConvert and
+ * puts it back after the run's last call to the plugin, so a writer need not restore it. Host paths handed
+ * during a run are absolute for that reason.
+ *
+ * Threads: every entry point of a run is called on one thread, the host's run thread, one call at a time; the
+ * text entry points (GetPluginName, GetNote, GetDefaultDestDir, LoadPluginString) and SettingDlg are called on
+ * the host's user-interface thread, never while a run is under way. A writer may start threads of its own
+ * (the delivered eml and Maildir writers prepare files on one) but ends them by FinishConvert, and only the
+ * run thread calls into the host's memory (the pieces handed to AppendBuffer are valid during the call only).
+ *
  * Texts: host texts are NUL-terminated byte strings in the system's code page, borrowed for the duration of
  * the call. Text results (GetPluginName, GetNote, GetDefaultDestDir) follow the DovanTextResult rule below.
  */
