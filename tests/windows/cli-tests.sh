@@ -47,8 +47,8 @@ check $? "dovan-cli.exe lies beside Dovan.exe" || return 0
 # name, language, arguments; store and destination stand for the test store and an output folder.
 information=(
   "formats|en|formats" "formats-ja|ja|formats" "help|en|--help" "help-ja|ja|--help" "convert-help|en|convert --help"
-  "version|en|--version" "no-command|en|" "unknown-format|en|convert --format maildir STORE OUT"
-  "unknown-format-ja|ja|convert --format maildir STORE OUT"
+  "version|en|--version" "no-command|en|" "unknown-format|en|convert --format mh STORE OUT"
+  "unknown-format-ja|ja|convert --format mh STORE OUT"
   "bad-setting|en|convert --format mbox --setting quote-all STORE OUT"
   "bad-on-error|en|convert --format eml --on-error ignore STORE OUT"
   "ask-without-console|en|convert --format eml --on-error ask STORE OUT"
