@@ -19,7 +19,7 @@ constexpr uint32_t kLargestRecordRead = 0x4000;
 // FILETIME values from here on are not times (the system refuses to convert them).
 constexpr uint64_t kFirstInvalidFiletime = 0x8000000000000000ull;
 
-// A listed attribute's value, when it lies whole inside the record; a time also when it is one.
+// A time: the attribute listed, its 8 bytes inside the record, and a value the system can convert.
 bool ReadTime(const RecordAttributes& record, uint32_t id, uint64_t& time)
 {
     uint32_t entry = 0;
@@ -29,6 +29,7 @@ bool ReadTime(const RecordAttributes& record, uint32_t id, uint64_t& time)
     return time != 0 && time < kFirstInvalidFiletime;
 }
 
+// A number: the attribute listed, and its value in the entry or inside the record.
 bool ReadNumber(const RecordAttributes& record, uint32_t id, uint32_t& value)
 {
     uint32_t entry = 0;

@@ -78,7 +78,7 @@ ValueRead ReadWideValue(const RecordAttributes& record, uint32_t entry, uint64_t
     if (IsDirect(entry)) return ValueRead::kOutside;  // 8 bytes never fit in the entry
     const unsigned char* at = IndirectValue(record, entry, sizeof(uint64_t));
     if (!at) return ValueRead::kOutside;
-    value = LoadLe32(at) | uint64_t(LoadLe32(at + 4)) << 32;
+    value = LoadLe32(at) | uint64_t(LoadLe32(at + sizeof(uint32_t))) << 32;
     return ValueRead::kWhole;
 }
 
