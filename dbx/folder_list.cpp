@@ -1,4 +1,4 @@
-// The folder list: record decoding from bytes in memory, and the records of the index tree.
+// The folder list: a folder record's attributes, and the records of the index tree.
 #include "dbx/folder_list.h"
 
 #include <algorithm>
@@ -6,94 +6,51 @@
 
 #include "dbx/layout.h"
 #include "dbx/little_endian.h"
+#include "dbx/record_attributes.h"
 
 namespace dbx {
+
+using namespace layout;
+
 namespace {
-
-// Record head.
-constexpr uint32_t kRecordBodyLength = 4;
-constexpr uint32_t kRecordHeadSize = 12;
-
-// Folder attributes (the id byte less its bit 7).
-constexpr uint32_t kAttributeFolderId = 0x00;
-constexpr uint32_t kAttributeParentId = 0x01;
-constexpr uint32_t kAttributeName = 0x02;
-constexpr uint32_t kAttributeFileName = 0x03;
-constexpr uint32_t kAttributeSpecial = 0x09;
-constexpr uint32_t kAttributeStoreKind = 0x0A;
 
 // A record bigger than this is not a folder record: no sound folder list holds one.
 constexpr uint32_t kMaxFolderRecordSize = 0x10000;
-
-struct RecordBytes {
-    const unsigned char* bytes;
-    size_t size;
-    size_t data_area;  // where the values of indirect attributes start
-    bool sound = true;
-};
-
-uint32_t NumberValue(RecordBytes& record, uint32_t entry)
-{
-    if (entry & layout::kAttributeDirect) return entry >> 8;
-    size_t at = record.data_area + (entry >> 8);
-    if (at + 4 > record.size || at < record.data_area) {
-        record.sound = false;
-        return 0;
-    }
-    return LoadLe32(record.bytes + at);
-}
-
-std::string TextValue(RecordBytes& record, uint32_t entry)
-{
-    if (entry & layout::kAttributeDirect) {
-        record.sound = false;  // a text never fits in the entry
-        return {};
-    }
-    size_t at = record.data_area + (entry >> 8);
-    if (at >= record.size) {
-        record.sound = false;
-        return {};
-    }
-    const unsigned char* begin = record.bytes + at;
-    const unsigned char* end = record.bytes + record.size;
-    const unsigned char* terminator = std::find(begin, end, 0);
-    if (terminator == end) record.sound = false;  // cut by the end of the record: kept as far as it goes
-    return std::string(reinterpret_cast<const char*>(begin), static_cast<size_t>(terminator - begin));
-}
 
 }  // namespace
 
 uint32_t FolderRecordSize(const unsigned char* head)
 {
-    uint64_t size = uint64_t(kRecordHeadSize) + LoadLe32(head + kRecordBodyLength);
+    uint64_t size = uint64_t(kRecordAttributes) + LoadLe32(head + kRecordBodyLength);
     return static_cast<uint32_t>(std::min<uint64_t>(size, kMaxFolderRecordSize));
 }
 
 bool DecodeFolderRecord(const unsigned char* bytes, size_t size, FolderRecord& record)
 {
     record = FolderRecord{};
-    if (size < kRecordHeadSize) return false;
-    size_t count = bytes[layout::kRecordAttributeCount];
-    RecordBytes input{bytes, size, kRecordHeadSize + 4 * count};
-    if (input.data_area > size) {
-        // Only the entries that are there: values beyond them are missing anyway.
-        input.sound = false;
-        count = (size - kRecordHeadSize) / 4;
-        input.data_area = size;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t entry = LoadLe32(bytes + kRecordHeadSize + 4 * i);
-        switch (entry & 0x7F) {
-        case kAttributeFolderId: record.id = NumberValue(input, entry); break;
-        case kAttributeParentId: record.parent_id = NumberValue(input, entry); break;
-        case kAttributeName: record.name = TextValue(input, entry); break;
-        case kAttributeFileName: record.file_name = TextValue(input, entry); break;
-        case kAttributeSpecial: record.special = NumberValue(input, entry); break;
-        case kAttributeStoreKind: record.store_kind = NumberValue(input, entry); break;
+    RecordAttributes input;
+    if (!ViewRecordAttributes(bytes, size, input)) return false;
+    bool sound = !input.entries_cut;
+    auto number = [&](uint32_t entry, uint32_t& value) {
+        if (ReadNumberValue(input, entry, value) != ValueRead::kWhole) sound = false;
+    };
+    auto text = [&](uint32_t entry, std::string& value) {
+        if (ReadTextValue(input, entry, value) != ValueRead::kWhole) sound = false;
+    };
+    // Every entry in turn: a listed attribute that cannot be read makes the record unsound.
+    for (size_t i = 0; i < input.entry_count; ++i) {
+        uint32_t entry = AttributeEntry(input, i);
+        switch (AttributeId(entry)) {
+        case kFolderAttributeId: number(entry, record.id); break;
+        case kFolderAttributeParentId: number(entry, record.parent_id); break;
+        case kFolderAttributeName: text(entry, record.name); break;
+        case kFolderAttributeFileName: text(entry, record.file_name); break;
+        case kFolderAttributeSpecial: number(entry, record.special); break;
+        case kFolderAttributeStoreKind: number(entry, record.store_kind); break;
         default: break;
         }
     }
-    return input.sound;
+    return sound;
 }
 
 bool IsFolderList(DbxFile& dbx)
@@ -112,8 +69,8 @@ std::vector<FolderRecord> ReadFolderList(DbxFile& dbx)
     std::vector<unsigned char> bytes;
     for (uint32_t offset : offsets) {
         if (!seen.insert(offset).second) continue;
-        unsigned char head[kRecordHeadSize];
-        if (offset == 0 || !ReadBytes(dbx, offset, head, kRecordHeadSize)) {
+        unsigned char head[kRecordAttributes];
+        if (offset == 0 || !ReadBytes(dbx, offset, head, kRecordAttributes)) {
             dbx.damaged = true;
             continue;
         }

@@ -23,7 +23,8 @@ inline constexpr uint32_t kEntryRecord = 0;
 inline constexpr uint32_t kEntryChild = 4;
 inline constexpr uint32_t kEntryChildCount = 8;
 
-// Message record.
+// Record (message and folder records alike).
+inline constexpr uint32_t kRecordBodyLength = 4;       // the bytes after the 12-byte head
 inline constexpr uint32_t kRecordAttributeCount = 10;  // 8 bits
 inline constexpr uint32_t kRecordAttributes = 12;      // 4 bytes per attribute entry
 inline constexpr uint32_t kRecordEntry3 = kRecordAttributes + 4 * 3;
@@ -31,8 +32,19 @@ inline constexpr uint32_t kRecordEntry4 = kRecordAttributes + 4 * 4;
 inline constexpr uint32_t kRecordHeadSize = kRecordEntry4 + 4;  // the bytes up to entry 4
 
 // Attribute entry.
-inline constexpr uint32_t kAttributeDirect = 0x80;  // bit 7 of the id byte: the value is in the entry itself
-inline constexpr uint32_t kMessageDataId = 0x4;     // low four bits of the id byte of the message-data attribute
+inline constexpr uint32_t kAttributeEntrySize = 4;
+inline constexpr uint32_t kAttributeIdMask = 0x7F;
+inline constexpr uint32_t kAttributeDirect = 0x80;   // bit 7 of the id byte: the value is in the entry itself
+inline constexpr uint32_t kAttributeValueShift = 8;  // the upper 24 bits: the value, or its place in the data area
+inline constexpr uint32_t kMessageDataId = 0x4;      // low four bits of the id byte of the message-data attribute
+
+// Folder record attribute ids.
+inline constexpr uint32_t kFolderAttributeId = 0x00;
+inline constexpr uint32_t kFolderAttributeParentId = 0x01;
+inline constexpr uint32_t kFolderAttributeName = 0x02;
+inline constexpr uint32_t kFolderAttributeFileName = 0x03;
+inline constexpr uint32_t kFolderAttributeSpecial = 0x09;
+inline constexpr uint32_t kFolderAttributeStoreKind = 0x0A;
 
 // Data block.
 inline constexpr uint32_t kBlockTextLength = 8;
