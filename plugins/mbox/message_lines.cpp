@@ -179,8 +179,7 @@ bool WriteHeldText()
         // No empty line ended the header (a header-only item, a truncated message): its text is written
         // now rather than lost.
         writer.in_header = false;
-        return WriteFromLineAndHeader(writer, 0) &&
-               (partial_length == 0 || Write(writer, partial, partial_length));
+        return WriteFromLineAndHeader(writer, 0) && (partial_length == 0 || Write(writer, partial, partial_length));
     }
     return partial_length == 0 || WriteBodyLine(writer, partial, partial_length);
 }

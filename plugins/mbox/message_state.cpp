@@ -120,8 +120,7 @@ size_t FormStatusLines(const char* line_end, size_t line_end_length, char (&text
     }
     // Thunderbird's bits: read 0x0001, replied 0x0002, marked 0x0004, forwarded 0x1000. It has none for a draft.
     unsigned mozilla = (flags & DOVAN_MESSAGE_READ ? 0x0001u : 0) | (flags & DOVAN_MESSAGE_ANSWERED ? 0x0002u : 0) |
-                       (flags & DOVAN_MESSAGE_FLAGGED ? 0x0004u : 0) |
-                       (flags & DOVAN_MESSAGE_FORWARDED ? 0x1000u : 0);
+                       (flags & DOVAN_MESSAGE_FLAGGED ? 0x0004u : 0) | (flags & DOVAN_MESSAGE_FORWARDED ? 0x1000u : 0);
     static const char kHex[] = "0123456789abcdef";
     add_text("X-Mozilla-Status: ");
     for (int shift = 12; shift >= 0; shift -= 4) add(&kHex[(mozilla >> shift) & 15], 1);

@@ -29,8 +29,8 @@ DovanMessageFacts Facts(uint32_t present, int64_t received, int64_t sent, uint32
 
 struct Dated {
     DovanMessageFacts facts;
-    bool given;            // SetMessageFacts called before the message
-    int64_t modified;      // seconds since 1970; 0: the time it was written
+    bool given;        // SetMessageFacts called before the message
+    int64_t modified;  // seconds since 1970; 0: the time it was written
 };
 
 const uint32_t kBoth = DOVAN_FACT_RECEIVED_TIME | DOVAN_FACT_SENT_TIME;

@@ -67,9 +67,9 @@ TEST_F(MboxFactsTest, OptionsTakeOnlyTheirNamesAndValues)
         bool accepted;
     };
     const Case kCases[] = {
-        {"from-date", "run", true},        {"from-date", "message", true}, {"from-date", "Message", false},
-        {"from-date", "", false},          {"status-headers", "on", true}, {"status-headers", "off", true},
-        {"status-headers", "yes", false},  {"from-quoting", "on", false},  {"", "on", false},
+        {"from-date", "run", true},       {"from-date", "message", true}, {"from-date", "Message", false},
+        {"from-date", "", false},         {"status-headers", "on", true}, {"status-headers", "off", true},
+        {"status-headers", "yes", false}, {"from-quoting", "on", false},  {"", "on", false},
     };
     for (const Case& one : kCases) {
         platform::SetLastError(0);
@@ -112,7 +112,8 @@ TEST_F(MboxFactsTest, FromLineTakesTheMessageDateInUtc)
         {DOVAN_FACT_FLAGS, 0, 0, ""},
     };
     for (const Case& one : kCases) {
-        std::string produced = RunOne("From: a@example.org\r\n\r\nbody\r\n", Facts(one.present, one.received, one.sent, 0));
+        std::string produced =
+            RunOne("From: a@example.org\r\n\r\nbody\r\n", Facts(one.present, one.received, one.sent, 0));
         size_t line_end = produced.find("\r\n");
         ASSERT_NE(line_end, std::string::npos);
         std::string date = produced.substr(18, line_end + 2 - 18);  // after "From a@example.org"
@@ -161,8 +162,9 @@ TEST_F(MboxFactsTest, StateLinesForEachFlag)
     for (const Case& one : kCases) {
         std::string produced = RunOne("From: a@example.org\r\nSubject: s\r\n\r\nbody\r\n", Flags(one.flags));
         std::string date = mbox_test::RunDate(produced);
-        EXPECT_EQ(produced, MboxMessage("a@example.org", date,
-                                        "From: a@example.org\r\nSubject: s\r\n" + std::string(one.lines) + "\r\nbody\r\n"))
+        EXPECT_EQ(produced,
+                  MboxMessage("a@example.org", date,
+                              "From: a@example.org\r\nSubject: s\r\n" + std::string(one.lines) + "\r\nbody\r\n"))
             << one.flags;
     }
 }
@@ -185,8 +187,9 @@ TEST_F(MboxFactsTest, StateLinesEndTheHeaderWithItsOwnLineEnds)
         {"header only", "A: 1\r\nB: 2\r\n", DOVAN_FACT_FLAGS, "A: 1\r\nB: 2\r\n" + read},
         {"header only, LF", "A: 1\nB: 2\n", DOVAN_FACT_FLAGS, "A: 1\nB: 2\n" + read_lf},
         {"header only, no line end", "A: 1", DOVAN_FACT_FLAGS, "A: 1\r\n" + read},
-        {"old state lines go", "Status: U\r\nA: 1\r\nx-status: D\r\n more\r\n\tmore\r\nX-Mozilla-Status: 0009\r\n"
-                               "X-Mozilla-Status2: 00000000\r\n\r\nStatus: body\r\n",
+        {"old state lines go",
+         "Status: U\r\nA: 1\r\nx-status: D\r\n more\r\n\tmore\r\nX-Mozilla-Status: 0009\r\n"
+         "X-Mozilla-Status2: 00000000\r\n\r\nStatus: body\r\n",
          DOVAN_FACT_FLAGS, "A: 1\r\nX-Mozilla-Status2: 00000000\r\n" + read + "\r\nStatus: body\r\n"},
         {"old state lines stay without flags", "Status: U\r\nA: 1\r\n\r\nbody\r\n", kBothTimes,
          "Status: U\r\nA: 1\r\n\r\nbody\r\n"},
@@ -214,9 +217,10 @@ TEST_F(MboxFactsTest, FactsBelongToTheMessageThatFollowsThem)
     ASSERT_TRUE(writer_.FinishConvert());
     std::string produced = Output();
     std::string date = mbox_test::RunDate(produced);
-    EXPECT_EQ(produced, MboxMessage(mbox_test::kPlaceholder, date, "A: 1\r\nStatus: RO\r\nX-Mozilla-Status: 0001\r\n\r\n") +
-                            MboxMessage(mbox_test::kPlaceholder, date, "A: 2\r\n\r\n") +
-                            MboxMessage(mbox_test::kPlaceholder, date, "A: 3\r\n\r\n"));
+    EXPECT_EQ(produced,
+              MboxMessage(mbox_test::kPlaceholder, date, "A: 1\r\nStatus: RO\r\nX-Mozilla-Status: 0001\r\n\r\n") +
+                  MboxMessage(mbox_test::kPlaceholder, date, "A: 2\r\n\r\n") +
+                  MboxMessage(mbox_test::kPlaceholder, date, "A: 3\r\n\r\n"));
 }
 
 }  // namespace
