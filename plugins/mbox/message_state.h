@@ -6,7 +6,10 @@
 //                     (A answered, F flagged, T draft; only when one applies) and "X-Mozilla-Status:"
 //                     (Thunderbird's bits in four hex digits). A message whose state the store does not hold gets
 //                     none of them. Lines of these names that the header already has are left out, so that a
-//                     reader finds only the store's state.
+//                     reader finds only the store's state. The lines go before the empty line that ends the
+//                     header, with that line's line end (CR LF or LF); a header that no empty line ends (a
+//                     header-only message) gets them after its last whole line, with that line's line end, and
+//                     the empty line that closes every message in the file then ends the header.
 #pragma once
 
 #include <cstddef>
