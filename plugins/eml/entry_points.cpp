@@ -2,6 +2,7 @@
 // The others live beside the code they serve: LoadPluginString where there are no string resources
 // (strings_posix.cpp), SettingDlg on Windows (plugins/common/win32/setting_dialog.h).
 #include "plugins/common/exports.h"
+#include "plugins/eml/file_times.h"
 #include "plugins/eml/setting.h"
 #include "plugins/eml/writer.h"
 
@@ -31,4 +32,11 @@ DOVAN_ENTRY(int) FinishConvert(void)
 DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(eml::ParseNamingRule(value, &eml::g_naming_rule));
+}
+
+// Message facts: each file takes its message's date.
+DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
+{
+    eml::NoteMessageFacts(facts);
+    return 1;
 }

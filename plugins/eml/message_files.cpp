@@ -4,6 +4,7 @@
 
 #include "plugins/common/exports.h"
 #include "plugins/common/writer_folders.h"
+#include "plugins/eml/file_times.h"
 #include "plugins/eml/writer.h"
 
 namespace eml {
@@ -153,6 +154,7 @@ bool BeginMessage(uint32_t kind)
     // A message the host never finished would otherwise keep its file open for good.
     CloseLeftoverFile(writer);
     ++writer.message_number;
+    BeginMessageDate();
     writer.kind = kind;
     writer.rule = g_naming_rule;
     writer.working_name[0] = '\0';
@@ -191,6 +193,8 @@ bool EndMessage()
     EmlWriter& writer = g_writer;
     if (writer.output == platform::kNoFile) return true;  // nothing open: nothing to finish
     bool written = plugins::Flush(writer.gathered);
+    // Dated on the open handle: one call more per file, and the renaming below keeps the time.
+    written = written && DateMessageFile(writer.output);
     platform::ErrorCode write_error = platform::LastError();
     bool closed = platform::CloseFile(writer.output);
     writer.output = platform::kNoFile;
@@ -200,7 +204,7 @@ bool EndMessage()
         writer.working_name[0] = '\0';
     else
         named = GiveSubjectName(writer);
-    // A failed last write fails the message: the file is closed and named as after any failed piece.
+    // A failed last write or date fails the message: the file is closed and named as after any failed piece.
     if (!written) {
         platform::SetLastError(write_error);
         return false;

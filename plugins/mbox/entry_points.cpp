@@ -3,6 +3,7 @@
 // (strings_posix.cpp), SettingDlg on Windows (plugins/common/win32/setting_dialog.h).
 #include "plugins/mbox/entry_points.h"
 #include "plugins/common/exports.h"
+#include "plugins/mbox/message_state.h"
 #include "plugins/mbox/setting.h"
 #include "plugins/mbox/writer.h"
 
@@ -40,3 +41,12 @@ DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(mbox::ParseQuotingMode(value, &mbox::g_quoting_mode));
 }
+
+// Message facts and the options that use them (message_state.h).
+DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
+{
+    mbox::NoteMessageFacts(facts);
+    return 1;
+}
+
+DOVAN_ENTRY(int) SetOption(const char* name, const char* value) { return mbox::SetMessageOption(name, value) ? 1 : 0; }

@@ -14,3 +14,5 @@ DOVAN_ENTRY(int) FinishMessage(void);
 DOVAN_ENTRY(int) FinishFolder(void);
 DOVAN_ENTRY(int) FinishConvert(void);
 DOVAN_ENTRY(int) SetSetting(const char* value);
+DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts);
+DOVAN_ENTRY(int) SetOption(const char* name, const char* value);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugins/mbox/body_quoting.h"
+#include "plugins/mbox/message_state.h"
 #include "plugins/mbox/setting.h"
 #include "plugins/mbox/writer.h"
 
@@ -22,7 +23,20 @@ bool IsEmptyLine(const char* line, size_t length)
     return (length == 2 && line[0] == '\r' && line[1] == '\n') || (length == 1 && line[0] == '\n');
 }
 
-bool WriteFromLineAndHeader(MboxWriter& writer)
+// The line end of the state lines: that of the header's last line (the empty line when there is one), or CR LF
+// as on the From_ line when the header holds no whole line.
+void ChooseLineEnd(const ByteBuffer& header, const char** end, size_t* end_length)
+{
+    size_t at = header.length;
+    bool lf = at > 0 && header.data[at - 1] == '\n';
+    bool cr_lf = lf && at > 1 && header.data[at - 2] == '\r';
+    *end = cr_lf || !lf ? "\r\n" : "\n";
+    *end_length = cr_lf || !lf ? 2 : 1;
+}
+
+// empty_line_length: the bytes of the empty line that ended the header, 0 when none did; the state lines go
+// before it.
+bool WriteFromLineAndHeader(MboxWriter& writer, size_t empty_line_length)
 {
     const char* sender = kPlaceholderSender;
     size_t sender_length = sizeof kPlaceholderSender - 1;
@@ -30,15 +44,27 @@ bool WriteFromLineAndHeader(MboxWriter& writer)
         sender = writer.header.data + writer.sender_start;
         sender_length = writer.sender_end - writer.sender_start;
     }
+    char message_date[kDateTextSize];
+    const char* date = MessageDateText(message_date) ? message_date : writer.date_text;
     if (writer.line_end_owed && !Write(writer, "\r\n", 2)) return false;
     writer.line_end_owed = false;  // gathered with the From_ line: a failure there owes it again
-    return Write(writer, "From ", 5) && Write(writer, sender, sender_length) &&
-           Write(writer, writer.date_text, std::strlen(writer.date_text)) &&
-           Write(writer, writer.header.data, writer.header.length);
+    if (!(Write(writer, "From ", 5) && Write(writer, sender, sender_length) && Write(writer, date, std::strlen(date))))
+        return false;
+    if (!WantsStatusLines()) return Write(writer, writer.header.data, writer.header.length);
+    const char* line_end = nullptr;
+    size_t line_end_length = 0;
+    ChooseLineEnd(writer.header, &line_end, &line_end_length);
+    char lines[kStatusLinesSize];
+    size_t lines_length = FormStatusLines(line_end, line_end_length, lines);
+    size_t fields_length = writer.header.length - empty_line_length;
+    return Write(writer, writer.header.data, fields_length) && Write(writer, lines, lines_length) &&
+           Write(writer, writer.header.data + fields_length, empty_line_length);
 }
 
 bool HandleHeaderLine(MboxWriter& writer, const char* line, size_t length)
 {
+    // Old state lines give way to the store's (message_state.h).
+    if (WantsStatusLines() && DropsHeaderLine(line, length)) return true;
     size_t line_offset = writer.header.length;
     if (!AppendToBuffer(writer.header, line, length, 0, kInitialHeaderCapacity)) return false;
     if (!writer.sender_found && IsSenderLine(line, length)) {
@@ -49,7 +75,7 @@ bool HandleHeaderLine(MboxWriter& writer, const char* line, size_t length)
     }
     if (IsEmptyLine(line, length)) {
         // On a failed write the flag stays set: nothing more of this message is written.
-        if (!WriteFromLineAndHeader(writer)) return false;
+        if (!WriteFromLineAndHeader(writer, length)) return false;
         writer.in_header = false;
     }
     return true;
@@ -153,8 +179,7 @@ bool WriteHeldText()
         // No empty line ended the header (a header-only item, a truncated message): its text is written
         // now rather than lost.
         writer.in_header = false;
-        return WriteFromLineAndHeader(writer) &&
-               (partial_length == 0 || Write(writer, partial, partial_length));
+        return WriteFromLineAndHeader(writer, 0) && (partial_length == 0 || Write(writer, partial, partial_length));
     }
     return partial_length == 0 || WriteBodyLine(writer, partial, partial_length);
 }

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "plugins/mbox/message_state.h"
 #include "plugins/mbox/writer.h"
 
 namespace mbox {
@@ -44,6 +45,7 @@ bool StartRun(const char* destination)
         return false;
     }
     FormatDateText(platform::CurrentLocalTime(), writer.date_text);
+    BeginRunFacts();
     if (!platform::SetCurrentDir(destination)) {
         // The host calls nothing more after a failed start, not even FinishConvert: release here.
         platform::ErrorCode reason = platform::LastError();
@@ -114,6 +116,7 @@ void BeginMessage()
 {
     MboxWriter& writer = g_writer;
     ForgetMessage(writer);
+    BeginMessageFacts();
     writer.message_open = true;
     writer.in_header = true;
 }

@@ -212,6 +212,7 @@ class Information(ScratchTest):
         run = run_dovan("formats")
         self.assertEqual((run.status, run.err), (0, ""), run)
         self.assertIn("mbox  UNIX mbox\n    An mbox file is created per OE folder.\n"
+                      "    Options: --from-date run|message, --status-headers (changes the message text)\n"
                       "    Setting: from-quoting (default), ignore-case, pass-through\n", run.out)
         self.assertIn("eml  eml format (1file per message)\n", run.out)
         self.assertIn("bmf  Becky! Ver.2 (bmf)\n    1. Confirm your B2 is not running.\n", run.out)

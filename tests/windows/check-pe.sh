@@ -36,6 +36,9 @@ for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll Dova
   esac
   expected=$common_exports
   [ "$file" = Dovanbmf.dll ] && expected="$expected GetDefaultDestDir"
+  # The message facts date eml files and mbox From_ lines; mbox takes the options that use them.
+  [ "$file" = Dovaneml.dll ] && expected="$expected SetMessageFacts"
+  [ "$file" = Dovanmbox.dll ] && expected="$expected SetMessageFacts SetOption"
   # The Maildir writer has no setting; it takes each message's facts.
   [ "$file" = Dovanmaildir.dll ] &&
     expected="AppendBuffer FinishConvert FinishFolder FinishMessage GetNote GetPluginName NewFolder NewMessage
