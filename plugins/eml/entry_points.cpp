@@ -3,6 +3,7 @@
 // (strings_posix.cpp), SettingDlg on Windows (plugins/common/win32/setting_dialog.h).
 #include "plugins/common/exports.h"
 #include "plugins/eml/setting.h"
+#include "plugins/eml/tree_folders.h"
 #include "plugins/eml/writer.h"
 
 DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
@@ -31,4 +32,10 @@ DOVAN_ENTRY(int) FinishConvert(void)
 DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(eml::ParseNamingRule(value, &eml::g_naming_rule));
+}
+
+// The folder tree (tree_folders.h): a directory per folder, its subfolders inside it.
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
+{
+    return eml::OpenTreeFolder(path, depth, flags) ? 1 : 0;
 }

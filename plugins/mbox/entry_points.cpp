@@ -4,6 +4,7 @@
 #include "plugins/mbox/entry_points.h"
 #include "plugins/common/exports.h"
 #include "plugins/mbox/setting.h"
+#include "plugins/mbox/tree_folders.h"
 #include "plugins/mbox/writer.h"
 
 DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
@@ -39,4 +40,10 @@ DOVAN_ENTRY(int) FinishConvert(void)
 DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(mbox::ParseQuotingMode(value, &mbox::g_quoting_mode));
+}
+
+// The folder tree (tree_folders.h): each folder's file, its subfolders in "NAME.sbd".
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
+{
+    return mbox::OpenTreeFolder(path, depth, flags) ? 1 : 0;
 }

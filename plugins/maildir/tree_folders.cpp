@@ -1,0 +1,34 @@
+#include "plugins/maildir/tree_folders.h"
+
+#include "platform/platform.h"
+#include "plugins/maildir/maildir_writer.h"
+
+namespace maildir {
+
+std::string TreeMaildirDirectory(const char* const* path, uint32_t depth)
+{
+    std::string directory;
+    for (uint32_t level = 0; level < depth; ++level) {
+        directory += '.';
+        for (const char* c = path[level]; *c; ++c) directory += *c == '.' ? '_' : *c;
+    }
+    return directory;
+}
+
+bool OpenTreeFolder(MaildirRun& run, const char* const* path, uint32_t depth)
+{
+    if (!CloseFolder(run)) return false;
+    if (!path || depth == 0) {
+        platform::SetLastError(platform::kErrorInvalidParameter);
+        return false;
+    }
+    for (uint32_t level = 0; level < depth; ++level) {
+        if (!path[level]) {
+            platform::SetLastError(platform::kErrorInvalidParameter);
+            return false;
+        }
+    }
+    return EnterMaildir(run, TreeMaildirDirectory(path, depth).c_str());
+}
+
+}  // namespace maildir
