@@ -410,6 +410,14 @@ class RealStores(ScratchTest):
         run = run_dovan("convert", "--format", "eml", self.CORPUS, self.path("top"))
         self.assertEqual((run.status, run.out), (0, "1 message(s) were converted.\n"), run)
         self.assertEqual(sorted(read_tree(self.path("top"))), ["Inbox/00000001.eml"])
+        # Its folder list: Inbox and Outbox at the top (Outbox is empty), no Hotmail, in every format.
+        self.assertEqual(run.err, "1 / 2  Inbox\n2 / 2  Outbox\n")
+        for format_name, entries in [("mbox", ["Inbox"]), ("maildir", maildir_entries("Inbox", 1)),
+                                     ("bmf", ["MAILBOX.mb/", "MAILBOX.mb/Inbox/", "MAILBOX.mb/Inbox/N.bmf",
+                                              "MAILBOX.mb/Mailbox.ini"])]:
+            run = run_dovan("convert", "--format", format_name, self.CORPUS, self.path(format_name))
+            self.assertEqual((run.status, run.out), (0, "1 message(s) were converted.\n"), run)
+            self.assertEqual(tree_entries(self.path(format_name)), sorted(entries))
         run = run_dovan("convert", "--format", "eml", os.path.join(self.CORPUS, "extra"), self.path("extra"))
         self.assertEqual((run.status, run.out), (0, "5 message(s) were converted.\n"), run)
         # The digests of the stored texts; the conversion adds CR LF to the texts of kde-test4, which lack it.
@@ -462,9 +470,13 @@ class InstalledProgram(ScratchTest):
                                     self.path("out")], cwd="/", env=environment(), stdin=subprocess.DEVNULL,
                                    capture_output=True, timeout=TIMEOUT)
         self.assertEqual(completed.returncode, 0, completed)
-        self.assertEqual(completed.stdout, b"9 message(s) were converted.\n")
-        self.assertEqual(sorted(os.listdir(self.path("out"))),
-                         ["Drafts.mbx", "Inbox.mbx", "Sent Items.mbx", "example.announce.mbx"])
+        self.assertEqual(completed.stdout, b"11 message(s) were converted.\n")
+        # The sample store's folder list gives the tree: Club under Inbox, the newsgroup under its account.
+        self.assertEqual(tree_entries(self.path("out")),
+                         ["Drafts", "Inbox", "Inbox.sbd/", "Inbox.sbd/Club", "Sent Items", "news.example.net",
+                          "news.example.net.sbd/", "news.example.net.sbd/example.announce"])
+        self.assertEqual(completed.stderr, b"1 / 5  Inbox\n2 / 5  Inbox/Club\n3 / 5  Sent Items\n4 / 5  Drafts\n"
+                         b"5 / 5  news.example.net/example.announce\n")
 
 
 class SampleStore(ScratchTest):
