@@ -117,9 +117,14 @@ TREE_COUNTS = {"Inbox": 2, "Inbox/1": 1, "Entwürfe": 1, "Projects/2026/Deep": 2
 
 
 def maildir_entries(folder, count):
-    directory = "." + folder.replace(".", "_").replace("/", ".")
-    return [directory + "/", directory + "/cur/", directory + "/new/", directory + "/tmp/"] + [
+    """A folder's Maildir++ entries; the Inbox is the destination itself, the server's INBOX."""
+    parts = folder.split("/")
+    if parts[0] == "Inbox":
+        parts[0] = "INBOX"
+    directory = "." + ".".join(part.replace(".", "_") for part in parts)
+    entries = [directory + "/", directory + "/cur/", directory + "/new/", directory + "/tmp/"] + [
         f"{directory}/cur/STAMP.{n:08}.dovan:2,S" for n in range(1, count + 1)]
+    return [entry[len(".INBOX/"):] for entry in entries[1:]] if folder == "Inbox" else entries
 
 
 TREE_MATRIX = [
@@ -198,7 +203,7 @@ class FolderTrees(ScratchTest):
         eml_name = {"Inbox/1": "Inbox/1_", "Projects/2026/Deep": "Projects/2026_/Deep"}
         maildir = mailbox.Maildir(self.path("maildir"), factory=None, create=False)
         self.assertEqual(sorted(maildir.list_folders()),
-                         sorted(maildir_entries(folder, 0)[0][1:-1] for folder in TREE_FOLDERS))
+                         sorted(maildir_entries(folder, 0)[0][1:-1] for folder in TREE_FOLDERS if folder != "Inbox"))
         for folder in TREE_FOLDERS:
             with self.subTest(folder=folder):
                 parts = folder.split("/")
@@ -206,7 +211,7 @@ class FolderTrees(ScratchTest):
                 mbox = mailbox.mbox(mbox_path, create=False)
                 count = TREE_COUNTS.get(folder, 0)
                 self.assertEqual(len(mbox), count)
-                box = maildir.get_folder(maildir_entries(folder, 0)[0][1:-1])
+                box = maildir if folder == "Inbox" else maildir.get_folder(maildir_entries(folder, 0)[0][1:-1])
                 self.assertEqual(len(box), count)
                 texts = []
                 for n in range(1, count + 1):
