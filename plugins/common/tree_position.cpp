@@ -4,6 +4,14 @@
 
 namespace plugins {
 
+bool IsUsableTreePath(const char* const* path, uint32_t depth)
+{
+    bool usable = path && depth > 0;
+    for (uint32_t level = 0; usable && level < depth; ++level) usable = path[level] != nullptr;
+    if (!usable) platform::SetLastError(platform::kErrorInvalidParameter);
+    return usable;
+}
+
 void ForgetTreePosition(TreePosition& position)
 {
     position.destination.clear();

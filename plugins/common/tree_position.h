@@ -12,6 +12,10 @@ struct TreePosition {
     bool away = false;        // the current directory may be below the destination
 };
 
+// Whether NewTreeFolder's path can be used: at least one name and none of them null. False with
+// kErrorInvalidParameter otherwise.
+bool IsUsableTreePath(const char* const* path, uint32_t depth);
+
 // A new run: nothing noted yet (StartConvert has just entered the destination).
 void ForgetTreePosition(TreePosition& position);
 

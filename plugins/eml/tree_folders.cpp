@@ -50,16 +50,7 @@ std::string TreeDirectoryName(const char* name, bool nested)
 
 bool OpenTreeFolder(const char* const* path, uint32_t depth, uint32_t /*flags: subfolders need nothing now*/)
 {
-    if (!path || depth == 0) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return false;
-    }
-    for (uint32_t level = 0; level < depth; ++level) {
-        if (!path[level]) {
-            platform::SetLastError(platform::kErrorInvalidParameter);
-            return false;
-        }
-    }
+    if (!plugins::IsUsableTreePath(path, depth)) return false;
     ClearFolderState();
     if (!LeaveTreeFolders()) return false;
     for (uint32_t level = 0; level < depth; ++level)

@@ -1,6 +1,7 @@
 #include "plugins/maildir/tree_folders.h"
 
 #include "platform/platform.h"
+#include "plugins/common/tree_position.h"
 #include "plugins/maildir/maildir_writer.h"
 
 namespace maildir {
@@ -35,16 +36,7 @@ std::string TreeMaildirDirectory(const char* const* path, uint32_t depth)
 bool OpenTreeFolder(MaildirRun& run, const char* const* path, uint32_t depth)
 {
     if (!CloseFolder(run)) return false;
-    if (!path || depth == 0) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return false;
-    }
-    for (uint32_t level = 0; level < depth; ++level) {
-        if (!path[level]) {
-            platform::SetLastError(platform::kErrorInvalidParameter);
-            return false;
-        }
-    }
+    if (!plugins::IsUsableTreePath(path, depth)) return false;
     return EnterMaildir(run, TreeMaildirDirectory(path, depth).c_str());
 }
 

@@ -23,16 +23,7 @@ bool LeaveTreeFolders() { return plugins::ReturnToDestination(g_position); }
 
 bool OpenTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
 {
-    if (!path || depth == 0) {
-        platform::SetLastError(platform::kErrorInvalidParameter);
-        return false;
-    }
-    for (uint32_t level = 0; level < depth; ++level) {
-        if (!path[level]) {
-            platform::SetLastError(platform::kErrorInvalidParameter);
-            return false;
-        }
-    }
+    if (!plugins::IsUsableTreePath(path, depth)) return false;
     if (!LeaveTreeFolders()) return false;
     for (uint32_t level = 0; level + 1 < depth; ++level)
         if (!plugins::EnterTreeDirectory(g_position, path[level] + std::string(kSubfolderSuffix))) return false;
