@@ -4,6 +4,7 @@
 #include "plugins/common/exports.h"
 #include "plugins/eml/file_times.h"
 #include "plugins/eml/setting.h"
+#include "plugins/eml/tree_folders.h"
 #include "plugins/eml/writer.h"
 
 DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
@@ -39,4 +40,9 @@ DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
 {
     eml::NoteMessageFacts(facts);
     return 1;
+
+// The folder tree (tree_folders.h): a directory per folder, its subfolders inside it.
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
+{
+    return eml::OpenTreeFolder(path, depth, flags) ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include "plugins/common/exports.h"
 #include "plugins/common/writer_folders.h"
 #include "plugins/eml/file_times.h"
+#include "plugins/eml/tree_folders.h"
 #include "plugins/eml/writer.h"
 
 namespace eml {
@@ -120,6 +121,7 @@ bool StartRun(const char* destination)
     CloseLeftoverFile(writer);
     StopPreparingFiles(writer);
     ForgetFolderNames(writer.folder_names);
+    ForgetTreeFolders();
     if (!destination) {
         platform::SetLastError(platform::kErrorInvalidParameter);
         return false;
@@ -129,14 +131,19 @@ bool StartRun(const char* destination)
 
 void EndRun() { StopPreparingFiles(g_writer); }
 
-bool OpenFolder(const char* name)
+void ClearFolderState()
 {
     EmlWriter& writer = g_writer;
     CloseLeftoverFile(writer);
     platform::DropPreparedFiles(writer.preparer);
     writer.message_number = 0;
     ForgetFolderNames(writer.folder_names);
-    return plugins::EnterNewFolder(name);
+}
+
+bool OpenFolder(const char* name)
+{
+    ClearFolderState();
+    return LeaveTreeFolders() && plugins::EnterNewFolder(name);
 }
 
 bool CloseFolder()

@@ -35,6 +35,8 @@ extern EmlWriter g_writer;
 bool StartRun(const char* destination);
 void EndRun();
 bool OpenFolder(const char* name);
+// What every folder's opening does first: the previous folder's open file, prepared files and names let go.
+void ClearFolderState();
 bool CloseFolder();
 bool BeginMessage(uint32_t kind);
 bool AppendPiece(const void* data, uint32_t length);

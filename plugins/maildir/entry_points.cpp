@@ -45,3 +45,9 @@ DOVAN_ENTRY(int) FinishConvert(void)
     maildir::FinishRun(maildir::TheRun());
     return 1;
 }
+
+// The folder tree in the Maildir++ layout (tree_folders.h).
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t /*flags: nothing to prepare*/)
+{
+    return maildir::OpenTreeFolder(maildir::TheRun(), path, depth) ? 1 : 0;
+}

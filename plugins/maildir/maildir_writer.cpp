@@ -106,7 +106,12 @@ bool OpenFolder(MaildirRun& run, const char* folder_name)
     char directory[names::kMaxNameLength + 1];
     const char* path[] = {folder_name};
     const char* chosen = MaildirDirectory(path, 1, directory, sizeof directory) ? directory : folder_name;
-    if (!MakeDirectory(chosen) || !platform::SetCurrentDir(chosen)) return false;
+    return EnterMaildir(run, chosen);
+}
+
+bool EnterMaildir(MaildirRun& run, const char* directory)
+{
+    if (!MakeDirectory(directory) || !platform::SetCurrentDir(directory)) return false;
     run.folder_open = true;
     for (const char* subdirectory : kSubdirectories)
         if (!MakeDirectory(subdirectory)) return false;

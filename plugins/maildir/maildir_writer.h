@@ -41,6 +41,11 @@ MaildirRun& TheRun();
 
 bool StartRun(MaildirRun& run, const char* destination);
 bool OpenFolder(MaildirRun& run, const char* folder_name);
+// Opens the Maildir `directory` (relative to the destination; made with its cur/, new/ and tmp/ where missing)
+// as the run's folder. The current directory must be the destination.
+bool EnterMaildir(MaildirRun& run, const char* directory);
+// NewTreeFolder: the folder's Maildir++ directory (tree_folders.h).
+bool OpenTreeFolder(MaildirRun& run, const char* const* path, uint32_t depth);
 void TakeFacts(MaildirRun& run, const DovanMessageFacts* facts);
 bool OpenMessage(MaildirRun& run);
 bool WritePiece(MaildirRun& run, const void* data, uint32_t length);

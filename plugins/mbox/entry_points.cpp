@@ -5,6 +5,7 @@
 #include "plugins/common/exports.h"
 #include "plugins/mbox/message_state.h"
 #include "plugins/mbox/setting.h"
+#include "plugins/mbox/tree_folders.h"
 #include "plugins/mbox/writer.h"
 
 DOVAN_ENTRY(DovanTextResult) GetPluginName(void) { return plugins::kPluginNameId; }
@@ -50,3 +51,9 @@ DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
 }
 
 DOVAN_ENTRY(int) SetOption(const char* name, const char* value) { return mbox::SetMessageOption(name, value) ? 1 : 0; }
+
+// The folder tree (tree_folders.h): each folder's file, its subfolders in "NAME.sbd".
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
+{
+    return mbox::OpenTreeFolder(path, depth, flags) ? 1 : 0;
+}

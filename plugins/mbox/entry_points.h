@@ -16,3 +16,4 @@ DOVAN_ENTRY(int) FinishConvert(void);
 DOVAN_ENTRY(int) SetSetting(const char* value);
 DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts);
 DOVAN_ENTRY(int) SetOption(const char* name, const char* value);
+DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags);

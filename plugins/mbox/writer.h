@@ -45,6 +45,9 @@ bool StartRun(const char* destination);
 void EndRun();
 bool OpenFolder(const char* name);
 bool CloseFolder();
+// Opens (creating or replacing) the mbox file at `path`, closing the one still open. False, with the reason in
+// the last-error code, when it cannot be created.
+bool OpenFolderFile(const char* path);
 void BeginMessage();
 bool EndMessage();
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugins/mbox/message_state.h"
+#include "plugins/mbox/tree_folders.h"
 #include "plugins/mbox/writer.h"
 
 namespace mbox {
@@ -46,6 +47,7 @@ bool StartRun(const char* destination)
     }
     FormatDateText(platform::CurrentLocalTime(), writer.date_text);
     BeginRunFacts();
+    ForgetTreeFolders();
     if (!platform::SetCurrentDir(destination)) {
         // The host calls nothing more after a failed start, not even FinishConvert: release here.
         platform::ErrorCode reason = platform::LastError();
@@ -68,16 +70,11 @@ void EndRun()
 
 bool OpenFolder(const char* name)
 {
-    MboxWriter& writer = g_writer;
     if (!name) {
         platform::SetLastError(platform::kErrorInvalidParameter);
         return false;
     }
-    if (writer.output != platform::kNoFile) {
-        plugins::Flush(writer.gathered);
-        platform::CloseFile(writer.output);
-        writer.output = platform::kNoFile;
-    }
+    if (!LeaveTreeFolders()) return false;
     size_t name_length = std::strlen(name);
     char* path = static_cast<char*>(std::malloc(name_length + sizeof ".mbx"));
     if (!path) {
@@ -86,13 +83,25 @@ bool OpenFolder(const char* name)
     }
     std::memcpy(path, name, name_length);
     std::memcpy(path + name_length, ".mbx", sizeof ".mbx");
+    bool opened = OpenFolderFile(path);
+    platform::ErrorCode reason = platform::LastError();
+    std::free(path);
+    platform::SetLastError(reason);
+    return opened;
+}
+
+bool OpenFolderFile(const char* path)
+{
+    MboxWriter& writer = g_writer;
+    if (writer.output != platform::kNoFile) {
+        plugins::Flush(writer.gathered);
+        platform::CloseFile(writer.output);
+        writer.output = platform::kNoFile;
+    }
     // Replaces the file an earlier run left.
     writer.line_end_owed = false;
     writer.output = platform::CreateForWriting(path);
-    platform::ErrorCode reason = platform::LastError();
     if (writer.output != platform::kNoFile) plugins::StartFile(writer.gathered, writer.output);
-    std::free(path);
-    platform::SetLastError(reason);
     return writer.output != platform::kNoFile;
 }
 

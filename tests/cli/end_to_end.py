@@ -6,7 +6,9 @@ Run by CTest (see CMakeLists.txt). DOVAN_UPDATE_EXPECTED=1 rewrites tests/cli/ex
 output; review every changed byte before committing it.
 """
 import hashlib
+import mailbox
 import os
+import re
 import subprocess
 import sys
 import unittest
@@ -33,6 +35,8 @@ MATRIX = [
 
 SUMMARY = "14 message(s) were converted.\n"
 # A store without a readable folder list is converted flat, and the run says so first.
+MAILBOX_NAME = re.compile(r"^[0-9a-f]{8}\.mb$")
+MAILDIR_STAMP = re.compile(r"^\d+\.(?=\d{8}\.dovan)")
 FLAT_NOTE = "No readable Folders.dbx in SOURCE: every .dbx file becomes one top-level folder.\n"
 
 
@@ -98,6 +102,126 @@ class OutputTrees(ScratchTest):
                 run = self.convert("mbox", None, destination, cwd=cwd)
                 self.assertEqual((run.status, run.out), (0, SUMMARY), run)
                 self.assertEqual(tree_differences(read_tree(landed), expected), [])
+
+
+# The tree store (fixtures/tree_store.cpp) in the tree layout: every entry of the output, directories ending in
+# "/", the run-dependent parts of names masked (a bmf mailbox and its storage files, a Maildir's stamp).
+# Outbox, the special folders without a file and the Hotmail account are left out; Notes.dbx, not in the list,
+# lands at the top; the siblings Archive/ARCHIVE/archive are told apart; "2026" and "1" meet message-file names
+# in eml and get "_".
+TREE_FOLDERS = ["Inbox", "Inbox/1", "Entwürfe", "Projects", "Projects/2026", "Projects/2026/Deep", "Žó_M",
+                "Archive", "ARCHIVE (2)", "archive (3)", "mail.example.com", "mail.example.com/INBOX", "Notes"]
+# Messages per folder that has any.
+TREE_COUNTS = {"Inbox": 2, "Inbox/1": 1, "Entwürfe": 1, "Projects/2026/Deep": 2, "Žó_M": 1, "Archive": 1,
+               "ARCHIVE (2)": 1, "archive (3)": 1, "mail.example.com/INBOX": 1, "Notes": 1}
+
+
+def maildir_entries(folder, count):
+    """A folder's Maildir++ entries; the Inbox is the destination itself, the server's INBOX."""
+    parts = folder.split("/")
+    if parts[0] == "Inbox":
+        parts[0] = "INBOX"
+    directory = "." + ".".join(part.replace(".", "_") for part in parts)
+    entries = [directory + "/", directory + "/cur/", directory + "/new/", directory + "/tmp/"] + [
+        f"{directory}/cur/STAMP.{n:08}.dovan:2,S" for n in range(1, count + 1)]
+    return [entry[len(".INBOX/"):] for entry in entries[1:]] if folder == "Inbox" else entries
+
+
+TREE_MATRIX = [
+    # format, extra options, expected entries
+    ("mbox", [], ["ARCHIVE (2)", "Archive", "Entwürfe", "Inbox", "Inbox.sbd/", "Inbox.sbd/1", "Notes", "Projects",
+                  "Projects.sbd/", "Projects.sbd/2026", "Projects.sbd/2026.sbd/", "Projects.sbd/2026.sbd/Deep",
+                  "archive (3)", "mail.example.com", "mail.example.com.sbd/", "mail.example.com.sbd/INBOX",
+                  "Žó_M"]),
+    ("mbox", ["--codepage", "cp932"], None),  # as above with 受信 for Žó_M, and "_" for the ü cp932 lacks
+    # Flat: a file per .dbx file with messages, as before.
+    ("mbox", ["--folders", "flat"], ["Archive.mbx", "Archive1.mbx", "Archive2.mbx", "Deep.mbx",
+                                     "Entwurf.mbx", "IMAP INBOX.mbx", "Inbox.mbx", "Jp.mbx", "Notes.mbx",
+                                     "One.mbx"]),
+    ("eml", [], ["ARCHIVE (2)/", "ARCHIVE (2)/00000001.eml", "Archive/", "Archive/00000001.eml", "Entwürfe/",
+                 "Entwürfe/00000001.eml", "Inbox/", "Inbox/00000001.eml", "Inbox/00000002.eml", "Inbox/1_/",
+                 "Inbox/1_/00000001.eml", "Notes/", "Notes/00000001.eml", "Projects/", "Projects/2026_/",
+                 "Projects/2026_/Deep/", "Projects/2026_/Deep/00000001.eml", "Projects/2026_/Deep/00000002.eml",
+                 "archive (3)/", "archive (3)/00000001.eml", "mail.example.com/", "mail.example.com/INBOX/",
+                 "mail.example.com/INBOX/00000001.eml", "Žó_M/", "Žó_M/00000001.eml"]),
+    ("eml", ["--setting", "sequence-no-extension"],
+     ["ARCHIVE (2)/", "ARCHIVE (2)/1", "Archive/", "Archive/1", "Entwürfe/", "Entwürfe/1", "Inbox/", "Inbox/1",
+      "Inbox/2", "Inbox/1_/", "Inbox/1_/1", "Notes/", "Notes/1", "Projects/", "Projects/2026_/",
+      "Projects/2026_/Deep/", "Projects/2026_/Deep/1", "Projects/2026_/Deep/2", "archive (3)/", "archive (3)/1",
+      "mail.example.com/", "mail.example.com/INBOX/", "mail.example.com/INBOX/1", "Žó_M/", "Žó_M/1"]),
+    # Becky! keeps its folders flat in the mailbox: each named by its path joined with "=".
+    ("bmf", [], ["MAILBOX.mb/", "MAILBOX.mb/Mailbox.ini"] + [
+        entry for folder in TREE_COUNTS
+        for entry in (f"MAILBOX.mb/{folder.replace('/', '=')}/", f"MAILBOX.mb/{folder.replace('/', '=')}/N.bmf")]),
+    ("maildir", [], [entry for folder in TREE_FOLDERS if folder != "Notes"
+                     for entry in maildir_entries(folder, TREE_COUNTS.get(folder, 0))] +
+     maildir_entries("Notes", 1)),
+]
+
+
+def tree_entries(root):
+    entries = []
+    for directory, directories, files in os.walk(root):
+        for name in directories + files:
+            relative = os.path.relpath(os.path.join(directory, name), root).replace(os.sep, "/")
+            parts = relative.split("/")
+            if MAILBOX_NAME.match(parts[0]):
+                parts[0] = "MAILBOX.mb"
+            if parts[-1].endswith(".bmf"):
+                parts[-1] = "N.bmf"
+            parts[-1] = MAILDIR_STAMP.sub("STAMP.", parts[-1])
+            entries.append("/".join(parts) + ("/" if name in directories else ""))
+    return sorted(entries)
+
+
+class FolderTrees(ScratchTest):
+    def setUp(self):
+        super().setUp()
+        self.store = self.make_store("tree")
+
+    def convert(self, format_name, options, destination):
+        run = run_dovan("convert", "--format", format_name, *options, self.store, destination)
+        self.assertEqual((run.status, run.out), (0, "12 message(s) were converted.\n"), run)
+        return run
+
+    def test_every_format_keeps_the_tree(self):
+        for number, (format_name, options, expected) in enumerate(TREE_MATRIX):
+            with self.subTest(format=format_name, options=options):
+                destination = self.path(f"{number}-{format_name}")
+                run = self.convert(format_name, options, destination)
+                if expected is None:  # cp932: the same tree, the names decoded otherwise
+                    expected = [entry.replace("Žó_M", "受信").replace("ü", "_") for entry in TREE_MATRIX[0][2]]
+                    self.assertIn("6 / 11  受信\n", run.err)
+                self.assertEqual(tree_entries(destination), sorted(expected))
+        self.assertIn("2 / 11  Inbox/1\n5 / 11  Projects/2026/Deep\n", run.err.replace("3 / 11  Entwürfe\n4 / 11"
+                                                                                          "  Projects/2026\n", ""))
+
+    def test_python_reads_each_mbox_and_maildir_folder(self):
+        self.convert("eml", [], self.path("eml"))
+        self.convert("mbox", [], self.path("mbox"))
+        self.convert("maildir", [], self.path("maildir"))
+        eml_name = {"Inbox/1": "Inbox/1_", "Projects/2026/Deep": "Projects/2026_/Deep"}
+        maildir = mailbox.Maildir(self.path("maildir"), factory=None, create=False)
+        self.assertEqual(sorted(maildir.list_folders()),
+                         sorted(maildir_entries(folder, 0)[0][1:-1] for folder in TREE_FOLDERS if folder != "Inbox"))
+        for folder in TREE_FOLDERS:
+            with self.subTest(folder=folder):
+                parts = folder.split("/")
+                mbox_path = self.path("mbox", *[part + ".sbd" for part in parts[:-1]], parts[-1])
+                mbox = mailbox.mbox(mbox_path, create=False)
+                count = TREE_COUNTS.get(folder, 0)
+                self.assertEqual(len(mbox), count)
+                box = maildir if folder == "Inbox" else maildir.get_folder(maildir_entries(folder, 0)[0][1:-1])
+                self.assertEqual(len(box), count)
+                texts = []
+                for n in range(1, count + 1):
+                    with open(self.path("eml", eml_name.get(folder, folder), f"{n:08}.eml"), "rb") as f:
+                        texts.append(f.read())
+                # In the mbox, body lines starting "From " are quoted and a blank line ends each message.
+                self.assertEqual([mbox.get_bytes(key) for key in mbox.keys()],
+                                 [text.replace(b"\r\nFrom ", b"\r\n>From ") + b"\r\n" for text in texts])
+                self.assertEqual(sorted(box.get_bytes(key) for key in box.keys()), sorted(texts))
+                mbox.close()
 
 
 class BadInput(ScratchTest):
@@ -292,6 +416,14 @@ class RealStores(ScratchTest):
         run = run_dovan("convert", "--format", "eml", self.CORPUS, self.path("top"))
         self.assertEqual((run.status, run.out), (0, "1 message(s) were converted.\n"), run)
         self.assertEqual(sorted(read_tree(self.path("top"))), ["Inbox/00000001.eml"])
+        # Its folder list: Inbox and Outbox at the top (Outbox is empty), no Hotmail, in every format.
+        self.assertEqual(run.err, "1 / 2  Inbox\n2 / 2  Outbox\n")
+        for format_name, entries in [("mbox", ["Inbox"]), ("maildir", maildir_entries("Inbox", 1)),
+                                     ("bmf", ["MAILBOX.mb/", "MAILBOX.mb/Inbox/", "MAILBOX.mb/Inbox/N.bmf",
+                                              "MAILBOX.mb/Mailbox.ini"])]:
+            run = run_dovan("convert", "--format", format_name, self.CORPUS, self.path(format_name))
+            self.assertEqual((run.status, run.out), (0, "1 message(s) were converted.\n"), run)
+            self.assertEqual(tree_entries(self.path(format_name)), sorted(entries))
         run = run_dovan("convert", "--format", "eml", os.path.join(self.CORPUS, "extra"), self.path("extra"))
         self.assertEqual((run.status, run.out), (0, "5 message(s) were converted.\n"), run)
         # The digests of the stored texts; the conversion adds CR LF to the texts of kde-test4, which lack it.
@@ -344,9 +476,13 @@ class InstalledProgram(ScratchTest):
                                     self.path("out")], cwd="/", env=environment(), stdin=subprocess.DEVNULL,
                                    capture_output=True, timeout=TIMEOUT)
         self.assertEqual(completed.returncode, 0, completed)
-        self.assertEqual(completed.stdout, b"9 message(s) were converted.\n")
-        self.assertEqual(sorted(os.listdir(self.path("out"))),
-                         ["Drafts.mbx", "Inbox.mbx", "Sent Items.mbx", "example.announce.mbx"])
+        self.assertEqual(completed.stdout, b"11 message(s) were converted.\n")
+        # The sample store's folder list gives the tree: Club under Inbox, the newsgroup under its account.
+        self.assertEqual(tree_entries(self.path("out")),
+                         ["Drafts", "Inbox", "Inbox.sbd/", "Inbox.sbd/Club", "Sent Items", "news.example.net",
+                          "news.example.net.sbd/", "news.example.net.sbd/example.announce"])
+        self.assertEqual(completed.stderr, b"1 / 5  Inbox\n2 / 5  Inbox/Club\n3 / 5  Sent Items\n4 / 5  Drafts\n"
+                         b"5 / 5  news.example.net/example.announce\n")
 
 
 class SampleStore(ScratchTest):

@@ -9,7 +9,7 @@
 #include "tests/dbx/store_image.h"
 #include "fixtures/dbx_builder.h"
 #include "fixtures/dbx_pieces.h"
-#include "tests/support/folder_list_builder.h"
+#include "fixtures/folder_list_builder.h"
 
 namespace {
 

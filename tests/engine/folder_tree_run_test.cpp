@@ -10,7 +10,7 @@
 #include "tests/engine/support/recorded_plugin.h"
 #include "tests/engine/support/recording_front_end.h"
 #include "tests/engine/support/scratch.h"
-#include "tests/support/folder_list_builder.h"
+#include "fixtures/folder_list_builder.h"
 
 using Trace = std::vector<std::string>;
 using fixture::FixtureFolder;
@@ -64,22 +64,8 @@ protected:
     enginetest::RecordingFrontEnd front_end;
 };
 
-std::vector<FixtureFolder> TestStoreList()
-{
-    std::vector<FixtureFolder> list = fixture::StandardFolders();  // Outbox.dbx is listed but missing here
-    list.push_back({9, 0, "Hotmail", "", 0, 2});
-    list.push_back({10, 1, "Entw\xfc" "rfe", "Entwurf.dbx", 0, 3});
-    list.push_back({11, 1, "Projects", "", 0, 3});
-    list.push_back({13, 12, "Deep", "deep.DBX", 0, 3});  // listed before its parent, in another letter case
-    list.push_back({12, 11, "2026", "2026.dbx", 0, 3});
-    list.push_back({14, 1, "\x8e\xf3\x90M", "Jp.dbx", 0, 3});  // "受信" in cp932
-    list.push_back({15, 1, "Archive", "Archive.dbx", 0, 3});
-    list.push_back({16, 1, "ARCHIVE", "Archive1.dbx", 0, 3});
-    list.push_back({17, 1, "archive", "Archive2.dbx", 0, 3});
-    list.push_back({20, 0, "mail.example.com", "", 0, 1});
-    list.push_back({21, 20, "INBOX", "IMAP INBOX.dbx", 0, 1});
-    return list;
-}
+// The list with every shape (fixtures/folder_list_builder.h); Outbox.dbx is listed but missing here.
+std::vector<FixtureFolder> TestStoreList() { return fixture::SeveralLevelsFolders(); }
 
 TEST_F(FolderTreeRun, TheStoresTreeReachesTheWriterParentsFirst)
 {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fixtures/dbx_pieces.h"
-#include "tests/support/folder_list_builder.h"
+#include "fixtures/folder_list_builder.h"
 
 int main(int argc, char** argv)
 {
