@@ -40,6 +40,7 @@ DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts)
 {
     eml::NoteMessageFacts(facts);
     return 1;
+}
 
 // The folder tree (tree_folders.h): a directory per folder, its subfolders inside it.
 DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags)
