@@ -32,3 +32,6 @@ DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(eml::ParseNamingRule(value, &eml::g_naming_rule));
 }
+
+// Optional: a message the host gives up on leaves no file.
+DOVAN_ENTRY(int) DiscardMessage(void) { return eml::DiscardOpenMessage() ? 1 : 0; }

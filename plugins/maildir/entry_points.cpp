@@ -45,3 +45,6 @@ DOVAN_ENTRY(int) FinishConvert(void)
     maildir::FinishRun(maildir::TheRun());
     return 1;
 }
+
+// Optional: a message the host gives up on leaves no file in tmp/.
+DOVAN_ENTRY(int) DiscardMessage(void) { return maildir::DiscardMessage(maildir::TheRun()) ? 1 : 0; }

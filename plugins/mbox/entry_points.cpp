@@ -40,3 +40,6 @@ DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(mbox::ParseQuotingMode(value, &mbox::g_quoting_mode));
 }
+
+// Optional: a message the host gives up on leaves nothing in the file.
+DOVAN_ENTRY(int) DiscardMessage(void) { return mbox::DiscardOpenMessage() ? 1 : 0; }

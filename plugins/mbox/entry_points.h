@@ -14,3 +14,4 @@ DOVAN_ENTRY(int) FinishMessage(void);
 DOVAN_ENTRY(int) FinishFolder(void);
 DOVAN_ENTRY(int) FinishConvert(void);
 DOVAN_ENTRY(int) SetSetting(const char* value);
+DOVAN_ENTRY(int) DiscardMessage(void);

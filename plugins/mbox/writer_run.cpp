@@ -8,8 +8,6 @@ namespace mbox {
 
 MboxWriter g_writer;
 
-namespace {
-
 void ForgetMessage(MboxWriter& writer)
 {
     writer.line.length = 0;
@@ -26,8 +24,6 @@ void FreeBuffers(MboxWriter& writer)
     FreeBuffer(writer.line);
     FreeBuffer(writer.header);
 }
-
-}  // namespace
 
 bool StartRun(const char* destination)
 {
@@ -116,6 +112,8 @@ void BeginMessage()
     ForgetMessage(writer);
     writer.message_open = true;
     writer.in_header = true;
+    writer.message_start = plugins::GatheredEnd(writer.gathered);
+    writer.line_end_owed_at_start = writer.line_end_owed;
 }
 
 bool EndMessage()
@@ -127,7 +125,9 @@ bool EndMessage()
     // Everything of the message is in the file before it counts as converted.
     written = plugins::Flush(writer.gathered) && written;
     platform::ErrorCode reason = platform::LastError();
-    writer.line_end_owed = !written;
+    // A message that is not counted leaves nothing: a retry stores it once, a skip not at all.
+    if (written) writer.line_end_owed = false;
+    else TakeBackMessage(writer);
     ForgetMessage(writer);
     if (!writer.run_active) FreeBuffers(writer);
     platform::SetLastError(reason);
