@@ -35,6 +35,7 @@ const WriterCase kMbox = {"mbox", "Dovanmbox", nullptr, Format::Mbox};
 const WriterCase kEmlSequence = {"eml_sequence", "Dovaneml", nullptr, Format::Eml};
 const WriterCase kEmlSubject = {"eml_subject", "Dovaneml", "subject", Format::Eml};  // names by renaming
 const WriterCase kBmf = {"bmf_small_files", "Dovanbmf", "1", Format::Bmf};          // 1 KB files: many creations
+const WriterCase kBmfOneFile = {"bmf", "Dovanbmf", nullptr, Format::Bmf};  // the default size: no split here
 const WriterCase kMaildir = {"maildir", "Dovanmaildir", nullptr, Format::Maildir};   // written, then renamed
 
 // A writer and the operation whose calls are made to fail in turn.
@@ -281,6 +282,32 @@ TEST(WriterTakeBack, AFileThatCannotBeCutBackStaysReadable)
         if (status != -2) {
             EXPECT_EQ(status, 0);
         }
+    }
+}
+
+// The last file of a folder is closed by FinishFolder: a close that fails there is reported like any other
+// (its bytes may not have reached the disk), and every message stays counted.
+TEST(WriterFaultsAtFolderEnd, AFailingLastCloseIsReportedByFinishFolder)
+{
+    struct CloseCase {
+        WriterCase writer;
+        const char* plan;  // the close at the end of the first or second folder (bmf closes Mailbox.ini first)
+    };
+    const CloseCase kCases[] = {
+        {kMbox, "close:1:EIO"}, {kMbox, "close:2:EIO"}, {kBmfOneFile, "close:2:EIO"}, {kBmfOneFile, "close:3:EIO"}};
+    enginetest::Scratch scratch;
+    TestStore store = MakeStore(scratch);
+    int number = 0;
+    for (const CloseCase& c : kCases) {
+        LoadedWriter writer(c.writer.module, c.writer.setting);
+        ASSERT_TRUE(writer.loaded());
+        FaultyRun run;
+        RunWithFaults(writer, store, scratch.Path("out-" + std::to_string(++number)), c.plan, ErrorChoice::SkipMail,
+                      run);
+        SCOPED_TRACE(Describe(run, c.plan));
+        EXPECT_EQ(run.ledger.failed_calls, std::vector<std::string>{"FinishFolder"});
+        EXPECT_EQ(run.ledger.CountedMessages(), store.message_count);
+        ExpectSoundRun(c.writer, run, c.plan, EIO);
     }
 }
 
