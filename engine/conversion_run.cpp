@@ -134,7 +134,8 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         EndFolder(scope);
         // Stopping during recovery: RecoverFolder has finished the plugin and closed its folder already.
         if (options.recover &&
-            !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name, scope.place, plugin))
+            !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name, scope.place, plugin,
+                           scope.cut_by_damage))
             return RunOutcome::Stopped;
     }
 

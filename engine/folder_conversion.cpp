@@ -18,11 +18,13 @@ struct MessageLoop {
     FolderScope& scope;
     unsigned char* piece;  // kPieceSize bytes, reused for every piece
     bool& damaged;         // set when a message's text could not be read whole
+    uint32_t first_block = 0;  // of the message being passed on
 };
 
 bool FailAsDamaged(MessageLoop& loop)
 {
     loop.damaged = true;
+    loop.scope.cut_by_damage.push_back(loop.first_block);
     platform::SetLastError(platform::kErrorStoreDamaged);
     return false;
 }
@@ -69,6 +71,7 @@ Attempt AttemptMessage(MessageLoop& loop, uint32_t record, size_t index, size_t 
     DovanMessageFacts facts{};
     if (loop.scope.plugin->SetMessageFacts) facts = MakePluginFacts(dbx::ReadMessageFacts(loop.dbx, record));
     if (!BeginMessage(loop.scope, data.kind, facts)) return Attempt::Failed;
+    loop.first_block = data.first_block;
     dbx::BlockChain chain = dbx::StartBlockChain(data.first_block);
     dbx::Block block;
     while (chain.next != 0) {

@@ -132,6 +132,66 @@ bool PassRecoveredText(dbx::DbxFile& dbx, const RecoveryFindings& found, const d
     return EndMessage(scope);
 }
 
+// What could be read of an indexed message cut short by damage: its blocks up to the damage, after the header
+// line. Nothing (true, counted 0) when not one byte can be read.
+bool PassCutText(dbx::DbxFile& dbx, uint32_t first_block, FolderScope& scope, uint32_t& passed)
+{
+    passed = 0;
+    std::vector<dbx::Block> readable;
+    uint64_t bytes = 0;
+    dbx::BlockChain chain = dbx::StartBlockChain(first_block);
+    dbx::Block block;
+    while (chain.next != 0 && dbx::NextBlock(dbx, chain, block) &&
+           block.text_offset + block.text_length <= dbx.file_size) {
+        readable.push_back(block);
+        bytes += block.text_length;
+    }
+    if (bytes == 0) return true;
+    if (!BeginMessage(scope, dbx::kKindMail)) return false;
+    std::string header = CutMessageHeaderLine(first_block, readable.size(), bytes);
+    if (!AppendPiece(scope, header.data(), static_cast<uint32_t>(header.size()))) return false;
+    unsigned char piece[kPieceSize];
+    bool line_end = true;
+    for (const dbx::Block& one : readable) {
+        for (uint32_t done = 0; done < one.text_length;) {
+            uint32_t count = std::min<uint32_t>(one.text_length - done, kPieceSize);
+            if (!dbx::ReadBytes(dbx, one.text_offset + done, piece, count)) return false;
+            if (!AppendPiece(scope, piece, count)) return false;
+            line_end = piece[count - 1] == '\n';
+            done += count;
+        }
+    }
+    static const char kLineEnd[] = "\r\n";
+    if (!line_end && !AppendPiece(scope, kLineEnd, 2)) return false;
+    if (!EndMessage(scope)) return false;
+    passed = 1;
+    return true;
+}
+
+// The readable parts of the messages cut by damage, each once, with the questions and answers of any message.
+bool PassCutTexts(FrontEnd& front_end, dbx::DbxFile& dbx, std::vector<uint32_t> first_blocks, FolderScope& scope,
+                  uint32_t& recovered)
+{
+    std::sort(first_blocks.begin(), first_blocks.end());
+    first_blocks.erase(std::unique(first_blocks.begin(), first_blocks.end()), first_blocks.end());
+    for (size_t i = 0; i < first_blocks.size(); ++i) {
+        if (TheRunControl().abort.load()) return false;
+        for (;;) {
+            uint32_t passed = 0;
+            if (PassCutText(dbx, first_blocks[i], scope, passed)) {
+                recovered += passed;
+                break;
+            }
+            AfterFailure next = AnswerFailedMessage(front_end, scope, static_cast<uint32_t>(i));
+            if (next == AfterFailure::Retry) continue;
+            if (next == AfterFailure::EndFolder) return true;
+            if (next == AfterFailure::StopRun) return false;
+            break;
+        }
+    }
+    return true;
+}
+
 void WaitWhilePaused()
 {
     RunControl& control = TheRunControl();
@@ -178,6 +238,16 @@ std::string RecoveredHeaderLine(const dbx::RecoveredChain& chain, uint32_t first
     return line + "\r\n";
 }
 
+std::string CutMessageHeaderLine(uint32_t first_block, uint64_t blocks, uint64_t bytes)
+{
+    char position[16];
+    std::snprintf(position, sizeof position, "0x%08X", static_cast<unsigned>(first_block));
+    std::string line = "X-Dovan-Recovered: indexed text at " + std::string(position) + " cut by damage after ";
+    line += std::to_string(blocks) + (blocks == 1 ? " block, " : " blocks, ");
+    line += std::to_string(bytes) + (bytes == 1 ? " byte read" : " bytes read");
+    return line + "\r\n";
+}
+
 RecoveryFindings FindRecoverableTexts(dbx::DbxFile& dbx, size_t candidate_limit)
 {
     RecoveryFindings found;
@@ -195,7 +265,7 @@ RecoveryFindings FindRecoverableTexts(dbx::DbxFile& dbx, size_t candidate_limit)
 }
 
 bool RecoverFolder(FrontEnd& front_end, const char* path, const char* folder_name, const std::string& writer_name,
-                   const FolderPlace* place, const WriterPlugin& plugin)
+                   const FolderPlace* place, const WriterPlugin& plugin, const std::vector<uint32_t>& cut_by_damage)
 {
     // The file was open a moment ago; if it cannot be opened now, there is nothing to recover from it.
     platform::FileHandle file = platform::OpenForReading(path);
@@ -219,7 +289,8 @@ bool RecoverFolder(FrontEnd& front_end, const char* path, const char* folder_nam
                 scope.place = &recovered_place;
             }
             uint32_t recovered = 0;
-            go_on = PassRecoveredTexts(front_end, dbx, found, scope, recovered);
+            go_on = PassCutTexts(front_end, dbx, cut_by_damage, scope, recovered) &&
+                    PassRecoveredTexts(front_end, dbx, found, scope, recovered);
             if (!go_on && plugin.FinishConvert) plugin.FinishConvert();  // stopping: as the run does
             EndFolder(scope);
             front_end.MessagesRecovered(folder_name, recovered, found.complete);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "dbx/message_facts.h"
 #include "engine/plugin_host.h"
@@ -22,6 +23,9 @@ struct FolderScope {
     uint32_t message_kind = 0;             // the argument of the next NewMessage
     const FolderPlace* place = nullptr;    // borrowed: where the folder goes in a run that keeps the tree
     DovanMessageFacts message_facts{};     // handed to SetMessageFacts before the next NewMessage
+    // The first blocks of messages cut short by a damaged store (once per attempt): recovery gives back what
+    // could be read of them.
+    std::vector<uint32_t> cut_by_damage;
 };
 
 // The facts of a record in the plugin's terms.

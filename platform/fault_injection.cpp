@@ -57,6 +57,8 @@ bool ParseOperation(const std::string& name, FaultRule& rule)
         rule.operation = FaultOperation::Rename;
     } else if (name == "close") {
         rule.operation = FaultOperation::Close;
+    } else if (name == "truncate") {
+        rule.operation = FaultOperation::Truncate;
     } else {
         return false;
     }

@@ -1,8 +1,8 @@
 // Planned failures of the platform layer, for tests that prove a failing disk loses nothing.
 //
-// A plan makes chosen calls of five operations fail with a chosen error code: writes (WriteAll), file
+// A plan makes chosen calls of six operations fail with a chosen error code: writes (WriteAll), file
 // creation (CreateForWriting), directory creation (CreateDir), renames (MoveFileNoReplace) and closes
-// (CloseFile). It comes from
+// (CloseFile) and truncation (TruncateFile). It comes from
 // the environment variable DOVAN_FAULTS, so that every module sees it: the host and each writer plugin link a
 // copy of the platform layer of their own, and each copy counts its own calls.
 //
@@ -15,6 +15,7 @@
 //                rename       renaming a file
 //                close        closing a file: the file is closed all the same, as the system does when a
 //                             close reports that written bytes may not have reached the disk
+//                truncate     cutting a file back (TruncateFile): the file stays as it was
 //   <calls>      N            the Nth call only (1-based), so a retry afterwards succeeds
 //                N-M          calls N to M
 //                N+           call N and every later one (the disk stays full)
@@ -43,8 +44,8 @@ namespace platform {
 
 inline constexpr char kFaultPlanVariable[] = "DOVAN_FAULTS";
 
-enum class FaultOperation { Write = 0, CreateFile = 1, CreateDir = 2, Rename = 3, Close = 4 };
-inline constexpr int kFaultOperationCount = 5;
+enum class FaultOperation { Write = 0, CreateFile = 1, CreateDir = 2, Rename = 3, Close = 4, Truncate = 5 };
+inline constexpr int kFaultOperationCount = 6;
 
 struct FaultRule {
     FaultOperation operation = FaultOperation::Write;

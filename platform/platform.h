@@ -62,6 +62,10 @@ bool WriteAll(FileHandle file, const void* data, uint32_t count);
 
 bool CloseFile(FileHandle file);
 
+// Cuts a file written through `file` back to its first `size` bytes and moves the write position there, so that
+// the next write lands at the new end.
+bool TruncateFile(FileHandle file, uint64_t size);
+
 // ---- Directories and paths ----------------------------------------------------------------------------------
 
 #ifdef _WIN32

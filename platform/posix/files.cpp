@@ -101,6 +101,20 @@ bool WriteAll(FileHandle file, const void* data, uint32_t count)
     return true;
 }
 
+bool TruncateFile(FileHandle file, uint64_t size)
+{
+    if (CheckFault(FaultOperation::Truncate).fail) return false;
+    if (size > static_cast<uint64_t>(INT64_MAX)) {
+        errno = EINVAL;
+        return false;
+    }
+    int fd = static_cast<int>(file);
+    int result;
+    do result = ftruncate(fd, static_cast<off_t>(size));
+    while (result != 0 && errno == EINTR);
+    return result == 0 && lseek(fd, static_cast<off_t>(size), SEEK_SET) != static_cast<off_t>(-1);
+}
+
 bool CloseFile(FileHandle file)
 {
     // A planned failure still closes the file, as a close that reports lost bytes does.

@@ -74,6 +74,13 @@ bool WriteAll(FileHandle file, const void* data, uint32_t count)
     return true;
 }
 
+bool TruncateFile(FileHandle file, uint64_t size)
+{
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(size);
+    return SetFilePointerEx(AsHandle(file), position, nullptr, FILE_BEGIN) && SetEndOfFile(AsHandle(file));
+}
+
 bool CloseFile(FileHandle file) { return CloseHandle(AsHandle(file)) != 0; }
 
 }  // namespace platform

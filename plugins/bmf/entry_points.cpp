@@ -30,3 +30,6 @@ DOVAN_ENTRY(int) SetSetting(const char* value)
 {
     return plugins::SettingAnswer(bmf::ParseSplitSize(value, &bmf::g_split_size_kb));
 }
+
+// Optional: a message the host gives up on leaves nothing in the storage file.
+DOVAN_ENTRY(int) DiscardMessage(void) { return bmf::DiscardOpenMessage() ? 1 : 0; }

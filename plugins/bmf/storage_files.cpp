@@ -61,6 +61,13 @@ bool CloseStorageFile(BmfWriter& writer)
     return closed;
 }
 
+void NoteMessageStart(BmfWriter& writer)
+{
+    writer.message_start = plugins::GatheredEnd(writer.gathered);
+    writer.bytes_in_file_at_start = writer.bytes_in_file;
+    writer.separator_owed_at_start = writer.separator_owed;
+}
+
 void FormMailboxName(uint32_t t, char* out, size_t size) { std::snprintf(out, size, "%08x.mb", t); }
 
 }  // namespace
@@ -101,8 +108,12 @@ bool OpenFolder(const char* name)
 
 bool CloseFolder()
 {
-    CloseStorageFile(g_writer);
-    return platform::SetCurrentDir("..");
+    // The folder's last storage file: a close that fails may have lost what was written, as at a split.
+    bool closed = CloseStorageFile(g_writer);
+    platform::ErrorCode reason = platform::LastError();
+    bool left = platform::SetCurrentDir("..");
+    if (!closed) platform::SetLastError(reason);
+    return closed && left;
 }
 
 bool BeginMessage()
@@ -115,7 +126,10 @@ bool BeginMessage()
         if (!CloseStorageFile(writer)) return false;
     }
     writer.first_piece = true;
-    if (writer.output != platform::kNoFile) return true;
+    if (writer.output != platform::kNoFile) {
+        NoteMessageStart(writer);
+        return true;
+    }
 
     ++writer.file_number;  // used up even when the file cannot be created
     char name[16];
@@ -124,6 +138,7 @@ bool BeginMessage()
     writer.bytes_in_file = 0;
     if (writer.output == platform::kNoFile) return false;
     plugins::StartFile(writer.gathered, writer.output);  // the previous file was flushed when it was closed
+    NoteMessageStart(writer);
     return true;
 }
 
@@ -138,8 +153,13 @@ bool EndMessage()
 {
     BmfWriter& writer = g_writer;
     // The message is in the file, separator and all, before it counts as converted.
-    writer.separator_owed = !AppendPiece(kSeparator, kSeparatorLength) || !FlushStorage(writer);
-    return !writer.separator_owed;
+    bool written = AppendPiece(kSeparator, kSeparatorLength) && FlushStorage(writer);
+    if (written) return true;
+    // A message that is not counted leaves nothing: a retry stores it once, a skip not at all.
+    platform::ErrorCode reason = platform::LastError();
+    TakeBackMessage(writer);
+    platform::SetLastError(reason);
+    return false;
 }
 
 }  // namespace bmf

@@ -21,6 +21,11 @@ struct BmfWriter {
     bool first_piece = false;          // the open message has not had a piece yet
     // A message whose separator could not be written: the next message of the file must not run on from it.
     bool separator_owed = false;
+    // Where the open message begins in its storage file, with the file's state there: what a discarded
+    // message is taken back to.
+    uint64_t message_start = 0;
+    uint32_t bytes_in_file_at_start = 0;
+    bool separator_owed_at_start = false;
 };
 
 extern BmfWriter g_writer;
@@ -31,6 +36,12 @@ bool CloseFolder();
 bool BeginMessage();
 bool AppendPiece(const void* data, uint32_t length);
 bool EndMessage();
+
+// Cuts the storage file back to where the open message began (message_discard.cpp). False, with the reason,
+// when something of the message may remain.
+bool DiscardOpenMessage();
+// The same for a message whose end failed; the caller keeps its reason. False when the file could not be cut.
+bool TakeBackMessage(BmfWriter& writer);
 
 // The clock reading, in seconds since 1970, that names a run's mailbox (mailbox_clock.cpp).
 uint32_t MailboxClock();

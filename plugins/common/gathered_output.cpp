@@ -11,7 +11,10 @@ bool WriteDirect(GatheredOutput& out, platform::FileHandle file, const unsigned 
     constexpr size_t kChunk = 0x40000000;
     while (count > 0) {
         size_t part = count < kChunk ? count : kChunk;
-        if (!platform::WriteAll(file, data, static_cast<uint32_t>(part))) return false;
+        if (!platform::WriteAll(file, data, static_cast<uint32_t>(part))) {
+            out.write_failed = true;
+            return false;
+        }
         out.bytes_written += part;
         out.file_offset += part;
         data += part;
@@ -49,11 +52,27 @@ bool Flush(GatheredOutput& out)
 
 void Discard(GatheredOutput& out) { out.length = 0; }
 
+bool TakeBack(GatheredOutput& out, uint64_t start)
+{
+    if (!out.write_failed && start >= out.file_offset) {
+        // Nothing from `start` on has reached the file.
+        uint64_t kept = start - out.file_offset;
+        if (kept < out.length) out.length = static_cast<uint32_t>(kept);
+        return true;
+    }
+    out.length = 0;
+    if (!platform::TruncateFile(out.file, start)) return false;
+    out.file_offset = start;
+    out.write_failed = false;
+    return true;
+}
+
 bool StartFile(GatheredOutput& out, platform::FileHandle file)
 {
     bool flushed = Flush(out);
     out.file = file;
     out.file_offset = 0;
+    out.write_failed = false;
     return flushed;
 }
 

@@ -25,6 +25,8 @@ struct GatheredOutput {
     uint32_t length = 0;                            // bytes gathered, not yet written
     uint64_t bytes_written = 0;                     // by successful writes since the start, for byte counts
     uint64_t file_offset = 0;                       // where the next write lands in `file`, as far as known
+    // A write to `file` failed since file_offset was last known for sure: part of its bytes may lie beyond it.
+    bool write_failed = false;
     unsigned char bytes[kGatherCapacity];
 };
 
@@ -40,5 +42,13 @@ bool Flush(GatheredOutput& out);
 
 // Forgets what is gathered without writing it.
 void Discard(GatheredOutput& out);
+
+// Where the next gathered byte will land in the file: a writer notes it where a message begins.
+inline uint64_t GatheredEnd(const GatheredOutput& out) { return out.file_offset + out.length; }
+
+// Takes back every byte from `start` (a GatheredEnd of the current file) on: the gathered ones are dropped, and
+// the file is cut back to `start` where writes reached past it (a failed write counts). False, with the
+// system's reason, when the file cannot be cut: what was written may remain.
+bool TakeBack(GatheredOutput& out, uint64_t start);
 
 }  // namespace plugins

@@ -47,3 +47,6 @@ DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t
 {
     return eml::OpenTreeFolder(path, depth, flags) ? 1 : 0;
 }
+
+// Optional: a message the host gives up on leaves no file.
+DOVAN_ENTRY(int) DiscardMessage(void) { return eml::DiscardOpenMessage() ? 1 : 0; }

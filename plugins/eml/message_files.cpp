@@ -206,15 +206,22 @@ bool EndMessage()
     bool closed = platform::CloseFile(writer.output);
     writer.output = platform::kNoFile;
     if (!closed) return false;
+    // A failed last write or date fails the message: a message that is not counted leaves no file.
+    if (!written) {
+        RemoveUncountedFile(writer);
+        platform::SetLastError(write_error);
+        return false;
+    }
     bool named = true;
     if (writer.rule != kSubjectName)
         writer.working_name[0] = '\0';
     else
         named = GiveSubjectName(writer);
-    // A failed last write or date fails the message: the file is closed and named as after any failed piece.
-    if (!written) {
-        platform::SetLastError(write_error);
-        return false;
+    if (!named) {
+        // Not counted, so not kept under its working name either: a retry leaves one copy.
+        platform::ErrorCode reason = platform::LastError();
+        RemoveUncountedFile(writer);
+        platform::SetLastError(reason);
     }
     return named;
 }

@@ -42,4 +42,11 @@ bool BeginMessage(uint32_t kind);
 bool AppendPiece(const void* data, uint32_t length);
 bool EndMessage();
 
+// Closes and removes the open message's file and frees its name and number (message_discard.cpp). False, with
+// the reason, when the file may remain.
+bool DiscardOpenMessage();
+// Removes the closed file of a message that is not counted and frees its name and number; where it cannot be
+// removed, its name stays taken. False, with the reason, when the file remains.
+bool RemoveUncountedFile(EmlWriter& writer);
+
 }  // namespace eml

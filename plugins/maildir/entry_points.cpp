@@ -51,3 +51,6 @@ DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t
 {
     return maildir::OpenTreeFolder(maildir::TheRun(), path, depth) ? 1 : 0;
 }
+
+// Optional: a message the host gives up on leaves no file in tmp/.
+DOVAN_ENTRY(int) DiscardMessage(void) { return maildir::DiscardMessage(maildir::TheRun()) ? 1 : 0; }

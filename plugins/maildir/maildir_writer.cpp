@@ -194,6 +194,17 @@ bool DeliverMessage(MaildirRun& run)
     return true;
 }
 
+bool DiscardMessage(MaildirRun& run)
+{
+    if (run.output == platform::kNoFile) return true;  // nothing open: nothing to take back
+    plugins::Discard(run.gathered);
+    platform::CloseFile(run.output);  // its bytes are not wanted: a failing close loses nothing
+    run.output = platform::kNoFile;
+    bool removed = platform::RemoveFile(run.unique);
+    run.unique[0] = '\0';
+    return removed;
+}
+
 bool CloseFolder(MaildirRun& run) { return LeaveFolder(run); }
 
 void FinishRun(MaildirRun& run)

@@ -50,6 +50,8 @@ void TakeFacts(MaildirRun& run, const DovanMessageFacts* facts);
 bool OpenMessage(MaildirRun& run);
 bool WritePiece(MaildirRun& run, const void* data, uint32_t length);
 bool DeliverMessage(MaildirRun& run);
+// Removes the open message's file from tmp/. False, with the reason, when the file may remain.
+bool DiscardMessage(MaildirRun& run);
 bool CloseFolder(MaildirRun& run);
 void FinishRun(MaildirRun& run);
 

@@ -57,3 +57,6 @@ DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t
 {
     return mbox::OpenTreeFolder(path, depth, flags) ? 1 : 0;
 }
+
+// Optional: a message the host gives up on leaves nothing in the file.
+DOVAN_ENTRY(int) DiscardMessage(void) { return mbox::DiscardOpenMessage() ? 1 : 0; }

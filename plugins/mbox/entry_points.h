@@ -17,3 +17,4 @@ DOVAN_ENTRY(int) SetSetting(const char* value);
 DOVAN_ENTRY(int) SetMessageFacts(const DovanMessageFacts* facts);
 DOVAN_ENTRY(int) SetOption(const char* name, const char* value);
 DOVAN_ENTRY(int) NewTreeFolder(const char* const* path, uint32_t depth, uint32_t flags);
+DOVAN_ENTRY(int) DiscardMessage(void);

@@ -33,6 +33,10 @@ struct MboxWriter {
     size_t sender_end = 0;
     char date_text[kDateTextSize] = {};  // the tail of every From_ line of the run
     platform::FileHandle output = platform::kNoFile;  // the open folder's mbox file
+    // Where the open message begins in the file, and whether a line end was owed there: what a discarded
+    // message is taken back to.
+    uint64_t message_start = 0;
+    bool line_end_owed_at_start = false;
     // Every byte of the mbox file goes out through here, in large writes (plugins/common/gathered_output.h
     // has the rules); it is flushed when a message ends.
     plugins::GatheredOutput gathered;
@@ -41,6 +45,8 @@ struct MboxWriter {
 extern MboxWriter g_writer;
 
 // Run, folder and message lifecycle (writer_run.cpp).
+void ForgetMessage(MboxWriter& writer);
+void FreeBuffers(MboxWriter& writer);
 bool StartRun(const char* destination);
 void EndRun();
 bool OpenFolder(const char* name);
@@ -50,6 +56,12 @@ bool CloseFolder();
 bool OpenFolderFile(const char* path);
 void BeginMessage();
 bool EndMessage();
+
+// Takes back what the open message put in the file and closes it (message_discard.cpp). False, with the reason,
+// when something of it may remain.
+bool DiscardOpenMessage();
+// The same for a message whose end failed (its reason stays with the caller). False when the file could not be cut.
+bool TakeBackMessage(MboxWriter& writer);
 
 // Message text (message_lines.cpp).
 

@@ -10,8 +10,6 @@ namespace mbox {
 
 MboxWriter g_writer;
 
-namespace {
-
 void ForgetMessage(MboxWriter& writer)
 {
     writer.line.length = 0;
@@ -28,8 +26,6 @@ void FreeBuffers(MboxWriter& writer)
     FreeBuffer(writer.line);
     FreeBuffer(writer.header);
 }
-
-}  // namespace
 
 bool StartRun(const char* destination)
 {
@@ -128,6 +124,8 @@ void BeginMessage()
     BeginMessageFacts();
     writer.message_open = true;
     writer.in_header = true;
+    writer.message_start = plugins::GatheredEnd(writer.gathered);
+    writer.line_end_owed_at_start = writer.line_end_owed;
 }
 
 bool EndMessage()
@@ -139,7 +137,9 @@ bool EndMessage()
     // Everything of the message is in the file before it counts as converted.
     written = plugins::Flush(writer.gathered) && written;
     platform::ErrorCode reason = platform::LastError();
-    writer.line_end_owed = !written;
+    // A message that is not counted leaves nothing: a retry stores it once, a skip not at all.
+    if (written) writer.line_end_owed = false;
+    else TakeBackMessage(writer);
     ForgetMessage(writer);
     if (!writer.run_active) FreeBuffers(writer);
     platform::SetLastError(reason);

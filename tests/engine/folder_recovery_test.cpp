@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -160,6 +161,60 @@ TEST_F(FolderRecovery, ACopyOfAnIndexedMessageIsNotWrittenTwice)
     EXPECT_TRUE(Recover(image));
     EXPECT_EQ(Bodies(), Trace{Passed(same_length)});
     EXPECT_EQ(front_end.EventsStartingWith("recovered"), Trace{"recovered Inbox 1"});
+}
+
+// A message cut by damage is taken back by the conversion; recovery then gives back what could be read of it,
+// its header line naming the cut. A message damaged at its first block gives back nothing.
+TEST_F(FolderRecovery, WhatCouldBeReadOfAMessageCutByDamageGoesToTheRecoveredFolder)
+{
+    struct CutCase {
+        const char* name;
+        uint32_t block;     // the block of the first message whose head is damaged
+        uint32_t word;      // which word of its head: 8 the text length, 12 the next block
+        bool loop;          // the next word points back to the first block; else the word is made too large
+        uint32_t blocks_read;
+    };
+    const CutCase kCases[] = {
+        {"the second block holds more than the file", 1, 8, false, 1},
+        {"the third block leads out of the file", 2, 12, false, 3},
+        {"the third block leads back to the first", 2, 12, true, 3},
+        {"the first block holds more than the file", 0, 8, false, 0},
+    };
+    const std::string cut_text = fixture::MailText("cut", 1200);  // 3 blocks
+    for (const CutCase& test : kCases) {
+        SCOPED_TRACE(test.name);
+        fixture::StoreLayout layout;
+        std::string image = Store({cut_text, "two\r\n"}, &layout);
+        uint32_t value = test.loop ? layout.blocks[0][0] : 0x7FFFFFF0;
+        fixture::PatchLe32(image, layout.blocks[0][test.block] + test.word, value);
+        std::string path = scratch.File("Inbox.dbx", image);
+
+        enginetest::RecordedPlugin converting;
+        enginetest::RecordingFrontEnd events;
+        events.Answer(engine::ErrorChoice::SkipMail);
+        engine::FolderScope scope = engine::MakeFolderScope(converting.plugin(), "Inbox");
+        uint32_t total = 0;
+        EXPECT_TRUE(engine::ConvertFolder(events, path.c_str(), scope, total));
+        engine::EndFolder(scope);
+        EXPECT_EQ(total, 1u);
+
+        enginetest::RecordedPlugin recovering;
+        EXPECT_TRUE(engine::RecoverFolder(events, path.c_str(), "Inbox", "Inbox", nullptr, recovering.plugin(),
+                                          scope.cut_by_damage));
+        if (test.blocks_read == 0) {  // only the blocks past the damage come back, as a text outside the index
+            for (const std::string& text : recovering.MessageTexts())
+                EXPECT_EQ(text.find("cut by damage"), std::string::npos);
+            continue;
+        }
+        uint64_t bytes = std::min<uint64_t>(cut_text.size(), uint64_t(512) * test.blocks_read);
+        std::string header = engine::CutMessageHeaderLine(layout.blocks[0][0], test.blocks_read, bytes);
+        EXPECT_NE(header.find("cut by damage after " + std::to_string(test.blocks_read)), std::string::npos);
+        // First, before the texts the scan finds (the blocks past a broken link come back as one of those).
+        ASSERT_FALSE(recovering.MessageTexts().empty());
+        EXPECT_EQ(recovering.MessageTexts()[0], header + Passed(cut_text.substr(0, bytes)));
+        EXPECT_EQ(events.EventsStartingWith("recovered"),
+                  Trace{"recovered Inbox " + std::to_string(recovering.MessageTexts().size())});
+    }
 }
 
 TEST_F(FolderRecovery, NothingToRecoverMakesNoFolder)

@@ -19,8 +19,9 @@ TEST(FaultPlan, ReadsEveryFormOfRule)
     std::vector<platform::FaultRule> rules;
     std::string bad;
     ASSERT_TRUE(platform::ParseFaultPlan(
-        "write:3:ENOSPC,short-write:2-4:EACCES,mkdir:1+:EIO,rename:7:13,create:1:EROFS,close:2+:EIO", rules, bad));
-    ASSERT_EQ(rules.size(), 6u);
+        "write:3:ENOSPC,short-write:2-4:EACCES,mkdir:1+:EIO,rename:7:13,create:1:EROFS,close:2+:EIO,truncate:1:EIO", rules,
+        bad));
+    ASSERT_EQ(rules.size(), 7u);
     EXPECT_EQ(rules[0].operation, platform::FaultOperation::Write);
     EXPECT_EQ(rules[0].first_call, 3u);
     EXPECT_EQ(rules[0].last_call, 3u);
@@ -34,6 +35,7 @@ TEST(FaultPlan, ReadsEveryFormOfRule)
     EXPECT_EQ(rules[4].operation, platform::FaultOperation::CreateFile);
     EXPECT_EQ(rules[5].operation, platform::FaultOperation::Close);
     EXPECT_EQ(rules[5].first_call, 2u);
+    EXPECT_EQ(rules[6].operation, platform::FaultOperation::Truncate);
 }
 
 TEST(FaultPlan, RefusesMalformedRulesButKeepsTheOthers)
@@ -105,6 +107,26 @@ TEST(FaultPlan, CloseFailsButReleasesTheFile)
     handle = platform::CreateForWriting(file.c_str());
     ASSERT_NE(handle, platform::kNoFile);
     EXPECT_TRUE(platform::CloseFile(handle));  // only the first close was planned to fail
+}
+
+// Truncation cuts the file back and the next write lands at the new end; a planned failure leaves it as it was.
+TEST(FaultPlan, TruncateCutsBackUnlessPlannedToFail)
+{
+    enginetest::Scratch scratch;
+    std::string file = scratch.Path("f");
+    platform::FileHandle handle = platform::CreateForWriting(file.c_str());
+    ASSERT_NE(handle, platform::kNoFile);
+    ASSERT_TRUE(platform::WriteAll(handle, "kept-cut", 8));
+    {
+        FaultPlanScope faults("truncate:1:EIO");
+        EXPECT_FALSE(platform::TruncateFile(handle, 4));
+        EXPECT_EQ(platform::LastError(), static_cast<platform::ErrorCode>(EIO));
+        EXPECT_EQ(FileBytes(file), "kept-cut");
+        EXPECT_TRUE(platform::TruncateFile(handle, 4));  // only the first was planned to fail
+    }
+    EXPECT_TRUE(platform::WriteAll(handle, "+", 1));
+    platform::CloseFile(handle);
+    EXPECT_EQ(FileBytes(file), "kept+");
 }
 
 TEST(FaultPlan, RenameFailsWithoutTouchingEitherName)

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "tests/engine/support/recording_front_end.h"
 #include "tests/engine/support/scratch.h"
 #include "tests/reliability/support/ledger_writer.h"
+#include "tests/reliability/support/output_reading.h"
 #include "tests/reliability/support/run_checks.h"
 
 namespace reliability {
@@ -33,6 +35,7 @@ const WriterCase kMbox = {"mbox", "Dovanmbox", nullptr, Format::Mbox};
 const WriterCase kEmlSequence = {"eml_sequence", "Dovaneml", nullptr, Format::Eml};
 const WriterCase kEmlSubject = {"eml_subject", "Dovaneml", "subject", Format::Eml};  // names by renaming
 const WriterCase kBmf = {"bmf_small_files", "Dovanbmf", "1", Format::Bmf};          // 1 KB files: many creations
+const WriterCase kBmfOneFile = {"bmf", "Dovanbmf", nullptr, Format::Bmf};  // the default size: no split here
 const WriterCase kMaildir = {"maildir", "Dovanmaildir", nullptr, Format::Maildir};   // written, then renamed
 
 // A writer and the operation whose calls are made to fail in turn.
@@ -124,6 +127,16 @@ void ExpectSoundRun(const WriterCase& writer_case, const FaultyRun& run, const s
         ADD_FAILURE() << problem;
 }
 
+// Every message given up was taken back: each folder holds exactly its counted messages, so after Retry one
+// whole copy of the failed message remains and after Skip Mail none.
+void ExpectOnlyCountedMessages(const WriterCase& writer_case, const FaultyRun& run)
+{
+    std::map<std::string, size_t> counted;
+    for (const LedgerMessage& message : run.ledger.messages) counted[message.folder] += message.Counted() ? 1 : 0;
+    for (const auto& [folder, messages] : ReadOutput(writer_case.format, run.destination))
+        EXPECT_EQ(messages.size(), counted[folder]) << "messages in " << folder;
+}
+
 class WriterFaults : public testing::TestWithParam<FaultCase> {
 protected:
     // Plans the fault at call 1, 2, 3, ... of `operation` until a run no longer meets it.
@@ -159,9 +172,11 @@ protected:
 // A fault that passes: Retry converts everything, and the summary says so.
 TEST_P(WriterFaults, RetryConvertsEverythingOnceAFaultHasPassed)
 {
-    auto all_converted = [](const FaultyRun& run, const TestStore& store, const std::string& plan) {
+    const WriterCase& writer_case = GetParam().writer;
+    auto all_converted = [&writer_case](const FaultyRun& run, const TestStore& store, const std::string& plan) {
         SCOPED_TRACE(Describe(run, plan));
         if (run.outcome == RunOutcome::StartFailed) return;
+        ExpectOnlyCountedMessages(writer_case, run);
         EXPECT_EQ(run.outcome, RunOutcome::Completed);
         EXPECT_EQ(run.ledger.CountedMessages(), store.message_count);
         EXPECT_EQ(run.summary, static_cast<long>(store.message_count));
@@ -174,9 +189,11 @@ TEST_P(WriterFaults, RetryConvertsEverythingOnceAFaultHasPassed)
 // Skipping the failed message: every other message converted, the failed one reported and not counted.
 TEST_P(WriterFaults, SkipMailLosesOnlyTheReportedMessages)
 {
-    auto rest_converted = [](const FaultyRun& run, const TestStore& store, const std::string& plan) {
+    const WriterCase& writer_case = GetParam().writer;
+    auto rest_converted = [&writer_case](const FaultyRun& run, const TestStore& store, const std::string& plan) {
         SCOPED_TRACE(Describe(run, plan));
         if (run.outcome == RunOutcome::StartFailed) return;
+        ExpectOnlyCountedMessages(writer_case, run);
         EXPECT_EQ(run.outcome, RunOutcome::Completed);
         EXPECT_EQ(run.ledger.CountedMessages() + run.skipped_messages, store.message_count);
     };
@@ -223,6 +240,74 @@ TEST_P(WriterFaults, PythonReadsTheOutputOfSkippedAndStoppedRuns)
         int status = CheckWithPython(writer_case.format, run.destination, counted);
         if (status == -2) GTEST_SKIP() << "no /usr/bin/python3";
         EXPECT_EQ(status, 0);
+    }
+}
+
+// A file that cannot be cut back: the message given up may remain, the writer says so, and the messages
+// around it are still read apart from it, by the checks and by Python's readers.
+TEST(WriterTakeBack, AFileThatCannotBeCutBackStaysReadable)
+{
+    struct TakeBackCase {
+        WriterCase writer;
+        const char* plan;
+        ErrorChoice answer;
+    };
+    const TakeBackCase kCases[] = {
+        {kMbox, "short-write:2:ENOSPC,truncate:1+:ENOSPC", ErrorChoice::SkipMail},
+        {kMbox, "short-write:3:ENOSPC,truncate:1+:ENOSPC", ErrorChoice::Retry},
+        {kBmf, "short-write:2:ENOSPC,truncate:1+:ENOSPC", ErrorChoice::SkipMail},
+        {kBmf, "short-write:3:ENOSPC,truncate:1+:ENOSPC", ErrorChoice::Retry},
+    };
+    enginetest::Scratch scratch;
+    TestStore store = MakeStore(scratch);
+    int number = 0;
+    for (const TakeBackCase& c : kCases) {
+        ++number;
+        LoadedWriter writer(c.writer.module, c.writer.setting);
+        ASSERT_TRUE(writer.loaded());
+        FaultyRun run;
+        RunWithFaults(writer, store, scratch.Path("out-" + std::to_string(number)), c.plan, c.answer, run);
+        SCOPED_TRACE(Describe(run, c.plan));
+        ASSERT_FALSE(run.front_end.questions.empty());
+        EXPECT_EQ(run.outcome, RunOutcome::Completed);
+        ExpectSoundRun(c.writer, run, c.plan, ENOSPC);
+        // The cut copy that could not be taken back stays, as a message of its own.
+        size_t found = 0;
+        for (const auto& [folder, messages] : ReadOutput(c.writer.format, run.destination)) found += messages.size();
+        EXPECT_EQ(found, run.ledger.CountedMessages() + 1);
+        std::string counted = scratch.Path("counted-" + std::to_string(number));
+        std::filesystem::create_directories(counted);
+        WriteCountedTexts(run.ledger, counted);
+        int status = CheckWithPython(c.writer.format, run.destination, counted);
+        if (status != -2) {
+            EXPECT_EQ(status, 0);
+        }
+    }
+}
+
+// The last file of a folder is closed by FinishFolder: a close that fails there is reported like any other
+// (its bytes may not have reached the disk), and every message stays counted.
+TEST(WriterFaultsAtFolderEnd, AFailingLastCloseIsReportedByFinishFolder)
+{
+    struct CloseCase {
+        WriterCase writer;
+        const char* plan;  // the close at the end of the first or second folder (bmf closes Mailbox.ini first)
+    };
+    const CloseCase kCases[] = {
+        {kMbox, "close:1:EIO"}, {kMbox, "close:2:EIO"}, {kBmfOneFile, "close:2:EIO"}, {kBmfOneFile, "close:3:EIO"}};
+    enginetest::Scratch scratch;
+    TestStore store = MakeStore(scratch);
+    int number = 0;
+    for (const CloseCase& c : kCases) {
+        LoadedWriter writer(c.writer.module, c.writer.setting);
+        ASSERT_TRUE(writer.loaded());
+        FaultyRun run;
+        RunWithFaults(writer, store, scratch.Path("out-" + std::to_string(++number)), c.plan, ErrorChoice::SkipMail,
+                      run);
+        SCOPED_TRACE(Describe(run, c.plan));
+        EXPECT_EQ(run.ledger.failed_calls, std::vector<std::string>{"FinishFolder"});
+        EXPECT_EQ(run.ledger.CountedMessages(), store.message_count);
+        ExpectSoundRun(c.writer, run, c.plan, EIO);
     }
 }
 

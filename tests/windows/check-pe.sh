@@ -39,10 +39,13 @@ for file in Dovan.exe dovan-cli.exe Dovanmbox.dll Dovaneml.dll Dovanbmf.dll Dova
   # The message facts date eml files and mbox From_ lines; mbox takes the options that use them.
   [ "$file" = Dovaneml.dll ] && expected="$expected SetMessageFacts"
   [ "$file" = Dovanmbox.dll ] && expected="$expected SetMessageFacts SetOption"
+  # Every writer takes back a message given up; all but bmf (one flat mailbox) keep the folder tree.
+  expected="$expected DiscardMessage"
+  [ "$file" != Dovanbmf.dll ] && expected="$expected NewTreeFolder"
   # The Maildir writer has no setting; it takes each message's facts.
   [ "$file" = Dovanmaildir.dll ] &&
     expected="AppendBuffer FinishConvert FinishFolder FinishMessage GetNote GetPluginName NewFolder NewMessage
-              SetMessageFacts StartConvert"
+              SetMessageFacts StartConvert DiscardMessage NewTreeFolder"
   actual=$($objdump -p "$path" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^\s*\[\s*[0-9]*\] //p' | sort | tr '\n' ' ')
   expected=$(echo $expected | tr ' ' '\n' | sort | tr '\n' ' ')

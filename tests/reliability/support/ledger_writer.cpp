@@ -17,7 +17,8 @@ int Noted(int result, const char* entry)
 
 LedgerMessage* OpenMessage()
 {
-    if (g_ledger->messages.empty() || g_ledger->messages.back().finished) return nullptr;
+    if (g_ledger->messages.empty() || g_ledger->messages.back().finished || g_ledger->messages.back().discarded)
+        return nullptr;
     return &g_ledger->messages.back();
 }
 
@@ -64,7 +65,18 @@ int DOVAN_CALL ShimFinishMessage(void)
     return result;
 }
 
-int DOVAN_CALL ShimFinishFolder(void) { return g_real->FinishFolder ? g_real->FinishFolder() : 1; }
+int DOVAN_CALL ShimDiscardMessage(void)
+{
+    int result = Noted(g_real->DiscardMessage(), "DiscardMessage");
+    if (LedgerMessage* message = OpenMessage()) {
+        message->discarded = true;
+        message->discard_failed = result == 0;
+    }
+    return result;
+}
+
+// Noted too: a folder's last file may fail to close (the host goes on, yet the writer must say so).
+int DOVAN_CALL ShimFinishFolder(void) { return Noted(g_real->FinishFolder(), "FinishFolder"); }
 
 int DOVAN_CALL ShimFinishConvert(void) { return g_real->FinishConvert ? g_real->FinishConvert() : 1; }
 
@@ -115,6 +127,7 @@ const engine::WriterPlugin& LoadedWriter::WithLedger(Ledger& ledger)
     shim_.NewMessage = ShimNewMessage;
     shim_.AppendBuffer = ShimAppendBuffer;
     shim_.FinishMessage = ShimFinishMessage;
+    shim_.DiscardMessage = plugin_.DiscardMessage ? ShimDiscardMessage : nullptr;
     shim_.FinishFolder = plugin_.FinishFolder ? ShimFinishFolder : nullptr;
     shim_.FinishConvert = plugin_.FinishConvert ? ShimFinishConvert : nullptr;
     return shim_;

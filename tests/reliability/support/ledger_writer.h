@@ -15,8 +15,12 @@ struct LedgerMessage {
     std::string text;      // the bytes of every AppendBuffer call
     bool failed = false;   // some call for this message returned 0
     bool finished = false; // FinishMessage returned non-zero
+    bool discarded = false;       // the host gave it up with DiscardMessage
+    bool discard_failed = false;  // ... which reported that something of it may remain
     // Counted by the host: every piece was taken and FinishMessage succeeded.
     bool Counted() const { return finished && !failed; }
+    // What may remain of it in the output: a counted message, or one given up that was not taken back.
+    bool MayRemain() const { return Counted() || !discarded || discard_failed; }
 };
 
 struct Ledger {

@@ -97,6 +97,14 @@ std::vector<std::string> CompareWithLedger(Format format, const std::string& des
                                Shown(key.second));
     }
 
+    // A message given up and taken back leaves nothing: after Retry one whole copy, after Skip Mail none.
+    std::map<std::string, size_t> may_remain;
+    for (const LedgerMessage& message : ledger.messages) may_remain[message.folder] += message.MayRemain() ? 1 : 0;
+    for (const auto& [folder, messages] : output)
+        if (messages.size() > may_remain[folder])
+            problems.push_back("in " + folder + ", " + std::to_string(messages.size()) + " messages where at most " +
+                               std::to_string(may_remain[folder]) + " may remain: a message given up left a part");
+
     if (summary >= 0 && static_cast<size_t>(summary) != ledger.CountedMessages())
         problems.push_back("the summary says " + std::to_string(summary) + " but " +
                            std::to_string(ledger.CountedMessages()) + " messages were fully written");
