@@ -53,9 +53,6 @@ void DialogFrontEnd::ShowMessage(int string_id, const std::string& text)
     ShowText(dialog_, text, StyleOfMessage(string_id));
 }
 
-void DialogFrontEnd::RunFinished(engine::RunOutcome)
-{
-    PostMessageA(dialog_, WM_CONVERT_FINISHED, 0, 0);
-}
+void DialogFrontEnd::RunFinished(engine::RunOutcome) { PostMessageA(dialog_, WM_CONVERT_FINISHED, 0, 0); }
 
 }  // namespace app

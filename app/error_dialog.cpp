@@ -33,8 +33,7 @@ void InitErrorDialog(HWND dialog, const engine::ErrorQuestion& question)
 {
     SetDlgItemTextA(dialog, IDC_ERROR_FOLDER, question.folder_name);
     SetDlgItemTextA(dialog, IDC_ERROR_TEXT, platform::ErrorText(question.code).c_str());
-    SendDlgItemMessageA(dialog, IDC_ERROR_ICON, STM_SETICON,
-                        reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_HAND)), 0);
+    SendDlgItemMessageA(dialog, IDC_ERROR_ICON, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_HAND)), 0);
 
     int choice = static_cast<int>(question.default_choice);
     if (question.file_level) {

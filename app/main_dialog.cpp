@@ -21,8 +21,8 @@ namespace app {
 namespace {
 
 // The controls that a run locks, in the order they are locked and unlocked.
-constexpr int kLockedSet[] = {IDC_START, IDC_SOURCE, IDC_SOURCE_BROWSE, IDC_FORMAT, IDC_DESTINATION,
-                              IDC_DESTINATION_BROWSE};
+constexpr int kLockedSet[] = {IDC_START,  IDC_SOURCE,      IDC_SOURCE_BROWSE,
+                              IDC_FORMAT, IDC_DESTINATION, IDC_DESTINATION_BROWSE};
 
 struct DialogState {
     HWND dialog = nullptr;
@@ -220,8 +220,7 @@ void Start(HWND dialog)
     engine::RunControl& control = engine::TheRunControl();
     control.abort = false;
     control.pause = false;
-    if (!StartRun(dialog, std::move(source), std::move(destination), *plugin, *g_state.front_end))
-        RunFinished(dialog);
+    if (!StartRun(dialog, std::move(source), std::move(destination), *plugin, *g_state.front_end)) RunFinished(dialog);
 }
 
 void Abort(HWND dialog)
@@ -311,9 +310,6 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-void RunMainDialog()
-{
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, MainDialogProc, 0);
-}
+void RunMainDialog() { DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, MainDialogProc, 0); }
 
 }  // namespace app

@@ -28,9 +28,9 @@ int ShowErrorMessage(HWND owner, UINT id, DWORD code, UINT style)
 int ShowErrorText(HWND owner, const std::string& text, DWORD code, UINT style)
 {
     char* system_text = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-        LANG_USER_DEFAULT, reinterpret_cast<char*>(&system_text), 0, nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                       nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<char*>(&system_text), 0, nullptr);
     std::string message = text + "\r\n";
     if (length > 0 && system_text) {
         message.append(system_text, length);

@@ -22,8 +22,7 @@ HANDLE g_worker = nullptr;  // the last run's thread; only the dialog thread tou
 DWORD WINAPI ConversionThread(void* argument)
 {
     auto* request = static_cast<RunRequest*>(argument);
-    engine::RunConversion(request->source.c_str(), request->destination.c_str(), *request->plugin,
-                          *request->front_end);
+    engine::RunConversion(request->source.c_str(), request->destination.c_str(), *request->plugin, *request->front_end);
     delete request;
     return 0;
 }

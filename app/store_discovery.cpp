@@ -56,9 +56,8 @@ std::optional<std::pair<std::string, std::string>> ReadIdentity(HKEY identities,
     DWORD type = 0;
     std::optional<std::string> user_name = ReadTextValue(identity, "UserName", false, &type);
     HKEY store_key = nullptr;
-    if (user_name &&
-        RegOpenKeyExA(identity, "Software\\Microsoft\\Outlook Express\\5.0", 0, KEY_READ, &store_key) ==
-            ERROR_SUCCESS) {
+    if (user_name && RegOpenKeyExA(identity, "Software\\Microsoft\\Outlook Express\\5.0", 0, KEY_READ, &store_key) ==
+                         ERROR_SUCCESS) {
         std::optional<std::string> store_root = ReadTextValue(store_key, "Store Root", true, &type);
         if (store_root && type == REG_EXPAND_SZ) store_root = Expand(*store_root);
         if (store_root) result.emplace(*user_name, *store_root);

@@ -19,7 +19,7 @@ struct CommandLine {
     std::string setting;
     OnError on_error = OnError::NotGiven;
     Folders folders = Folders::NotGiven;
-    std::string code_page;  // empty: not given
+    std::string code_page;   // empty: not given
     bool recover = false;    // --recover: texts outside the index into "NAME (recovered)"
     std::string plugin_dir;  // empty: beside the executable
     std::string source;

@@ -6,8 +6,8 @@
 #include "cli/interrupts.h"
 #include "cli/progress_line.h"
 #include "cli/run_report.h"
-#include "cli/threads.h"
 #include "cli/texts.h"
+#include "cli/threads.h"
 #include "engine/conversion_run.h"
 #include "engine/messages.h"
 #include "engine/source_folder_list.h"
@@ -64,15 +64,21 @@ engine::RunOutcome RunDialogue::Run()
 void RunDialogue::Handle(RunEvent& event)
 {
     switch (event.kind) {
-    case RunEvent::Kind::FolderStarted: console_.ShowFolder(event.text, event.folder); break;
-    case RunEvent::Kind::Progress: console_.ShowProgress(event.position); break;
+    case RunEvent::Kind::FolderStarted:
+        console_.ShowFolder(event.text, event.folder);
+        break;
+    case RunEvent::Kind::Progress:
+        console_.ShowProgress(event.position);
+        break;
     case RunEvent::Kind::Message: {
         std::string text = WithoutTrailingBreaks(UnixLineBreaks(event.text)) + "\n";
         if (event.number == engine::kMsgConverted) console_.Out(text);
         else console_.Error(text);
         break;
     }
-    case RunEvent::Kind::Question: AskError(event); break;
+    case RunEvent::Kind::Question:
+        AskError(event);
+        break;
     case RunEvent::Kind::AutoAnswered: {
         std::string text = FormatCliText(Text::ErrorWhileProcessing, PrintableText(event.folder)) + "\n";
         std::string system_text = Utf8FromSystem(platform::ErrorText(event.question.code));
@@ -80,9 +86,15 @@ void RunDialogue::Handle(RunEvent& event)
         console_.Error(text + "  -> " + ChoiceLabel(event.answer) + "\n");
         break;
     }
-    case RunEvent::Kind::MessageSkipped: NoteMessageSkipped(report_, event.folder, event.index); break;
-    case RunEvent::Kind::FolderSkipped: NoteFolderSkipped(report_, event.folder); break;
-    case RunEvent::Kind::FolderDamaged: NoteFolderDamaged(report_, event.folder); break;
+    case RunEvent::Kind::MessageSkipped:
+        NoteMessageSkipped(report_, event.folder, event.index);
+        break;
+    case RunEvent::Kind::FolderSkipped:
+        NoteFolderSkipped(report_, event.folder);
+        break;
+    case RunEvent::Kind::FolderDamaged:
+        NoteFolderDamaged(report_, event.folder);
+        break;
     case RunEvent::Kind::MessagesRecovered:
         NoteMessagesRecovered(report_, event.folder, event.index, event.number != 0);
         break;
@@ -174,11 +186,14 @@ void RunDialogue::AskError(RunEvent& event)
 int ExitStatus(engine::RunOutcome outcome)
 {
     switch (outcome) {
-    case engine::RunOutcome::Completed: return kExitCompleted;
-    case engine::RunOutcome::Stopped: return kExitStopped;
+    case engine::RunOutcome::Completed:
+        return kExitCompleted;
+    case engine::RunOutcome::Stopped:
+        return kExitStopped;
     case engine::RunOutcome::NothingToConvert:
     case engine::RunOutcome::DestinationFailed:
-    case engine::RunOutcome::StartFailed: break;
+    case engine::RunOutcome::StartFailed:
+        break;
     }
     return kExitFailed;
 }

@@ -17,8 +17,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitStopped = 3;
 
 struct ConvertOptions {
-    std::string source;       // made absolute here: the writers move the current directory during a run
-    std::string destination;  // handed on as typed; the run refuses a relative one
+    std::string source;                     // made absolute here: the writers move the current directory during a run
+    std::string destination;                // handed on as typed; the run refuses a relative one
     AutoAnswer policy = AutoAnswer::Abort;  // None: ask on the terminal
     bool can_ask = false;                   // standard input and standard error are a terminal
     engine::RunOptions run;                 // a tree run becomes flat, with a note, without a readable list

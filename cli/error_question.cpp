@@ -48,19 +48,21 @@ ErrorChoice EffectiveDefault(const engine::ErrorQuestion& question)
 std::string ChoiceLabel(ErrorChoice choice)
 {
     switch (choice) {
-    case ErrorChoice::Retry: return CliText(Text::ChoiceRetry);
-    case ErrorChoice::SkipMail: return CliText(Text::ChoiceSkipMail);
-    case ErrorChoice::SkipFolder: return CliText(Text::ChoiceSkipFolder);
-    case ErrorChoice::AbortProcessing: return CliText(Text::ChoiceAbort);
-    case ErrorChoice::NotShown: break;
+    case ErrorChoice::Retry:
+        return CliText(Text::ChoiceRetry);
+    case ErrorChoice::SkipMail:
+        return CliText(Text::ChoiceSkipMail);
+    case ErrorChoice::SkipFolder:
+        return CliText(Text::ChoiceSkipFolder);
+    case ErrorChoice::AbortProcessing:
+        return CliText(Text::ChoiceAbort);
+    case ErrorChoice::NotShown:
+        break;
     }
     return std::string();
 }
 
-bool AllowsAfterAll(ErrorChoice choice)
-{
-    return choice == ErrorChoice::SkipMail || choice == ErrorChoice::SkipFolder;
-}
+bool AllowsAfterAll(ErrorChoice choice) { return choice == ErrorChoice::SkipMail || choice == ErrorChoice::SkipFolder; }
 
 std::string RenderErrorQuestion(const engine::ErrorQuestion& question, const std::string& system_text)
 {

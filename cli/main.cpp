@@ -60,14 +60,22 @@ int Convert(const CommandLine& line, const std::vector<engine::WriterPlugin*>& p
     options.can_ask = InputIsTerminal() && IsTerminal(Stream::Error);
     options.run.recover = line.recover;
     switch (line.on_error) {
-    case OnError::NotGiven: options.policy = options.can_ask ? AutoAnswer::None : AutoAnswer::Abort; break;
+    case OnError::NotGiven:
+        options.policy = options.can_ask ? AutoAnswer::None : AutoAnswer::Abort;
+        break;
     case OnError::Ask:
         if (!options.can_ask) return UsageError(CliText(Text::AskNeedsTerminal));
         options.policy = AutoAnswer::None;
         break;
-    case OnError::SkipMail: options.policy = AutoAnswer::SkipMail; break;
-    case OnError::SkipFolder: options.policy = AutoAnswer::SkipFolder; break;
-    case OnError::Abort: options.policy = AutoAnswer::Abort; break;
+    case OnError::SkipMail:
+        options.policy = AutoAnswer::SkipMail;
+        break;
+    case OnError::SkipFolder:
+        options.policy = AutoAnswer::SkipFolder;
+        break;
+    case OnError::Abort:
+        options.policy = AutoAnswer::Abort;
+        break;
     }
     options.run.layout = line.folders == Folders::Flat ? engine::FolderLayout::Flat : engine::FolderLayout::Tree;
     if (!line.code_page.empty()) {

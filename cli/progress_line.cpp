@@ -87,8 +87,7 @@ std::string FitToWidth(const std::string& text, size_t width)
     return result + "...";
 }
 
-std::string RenderProgressLine(const std::string& position, const std::string& folder, unsigned percent,
-                               size_t columns)
+std::string RenderProgressLine(const std::string& position, const std::string& folder, unsigned percent, size_t columns)
 {
     if (percent > 100) percent = 100;
     size_t room = columns > 1 ? columns - 1 : 0;

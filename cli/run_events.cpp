@@ -9,8 +9,7 @@ void RunEventQueue::Push(RunEvent event)
 {
     Locked lock(mutex_);
     // Positions are only drawn, never listed: a newer one replaces one not drawn yet.
-    if (event.kind == RunEvent::Kind::Progress && !events_.empty() &&
-        events_.back().kind == RunEvent::Kind::Progress) {
+    if (event.kind == RunEvent::Kind::Progress && !events_.empty() && events_.back().kind == RunEvent::Kind::Progress) {
         events_.back().position = event.position;
         return;
     }
@@ -60,10 +59,14 @@ engine::ErrorChoice AutomaticChoice(AutoAnswer policy, bool file_level)
 {
     switch (policy) {
     // A file that cannot be opened has no message to skip: skipping it whole is the nearest answer.
-    case AutoAnswer::SkipMail: return file_level ? engine::ErrorChoice::SkipFolder : engine::ErrorChoice::SkipMail;
-    case AutoAnswer::SkipFolder: return engine::ErrorChoice::SkipFolder;
-    case AutoAnswer::Abort: return engine::ErrorChoice::AbortProcessing;
-    case AutoAnswer::None: break;
+    case AutoAnswer::SkipMail:
+        return file_level ? engine::ErrorChoice::SkipFolder : engine::ErrorChoice::SkipMail;
+    case AutoAnswer::SkipFolder:
+        return engine::ErrorChoice::SkipFolder;
+    case AutoAnswer::Abort:
+        return engine::ErrorChoice::AbortProcessing;
+    case AutoAnswer::None:
+        break;
     }
     return engine::ErrorChoice::NotShown;
 }

@@ -14,17 +14,27 @@
 namespace cli {
 
 struct RunEvent {
-    enum class Kind { FolderStarted, Progress, Message, Question, AutoAnswered, MessageSkipped, FolderSkipped,
-                      FolderDamaged, MessagesRecovered, Finished };
+    enum class Kind {
+        FolderStarted,
+        Progress,
+        Message,
+        Question,
+        AutoAnswered,
+        MessageSkipped,
+        FolderSkipped,
+        FolderDamaged,
+        MessagesRecovered,
+        Finished
+    };
     Kind kind = Kind::Progress;
     // Texts in UTF-8: QueueFrontEnd converts what the engine hands over in the system's code page.
-    std::string folder;            // FolderStarted, Question, AutoAnswered, *Skipped, FolderDamaged
-    std::string text;              // FolderStarted: "k / n"; Message: the message
-    int number = 0;                // FolderStarted: k; Message: string id
-    int total = 0;                 // FolderStarted: n
-    unsigned position = 0;         // Progress
-    uint32_t index = 0;            // MessageSkipped; MessagesRecovered: the count (`number` 1: search complete)
-    engine::ErrorQuestion question;        // Question, AutoAnswered (folder_name points into `folder`)
+    std::string folder;              // FolderStarted, Question, AutoAnswered, *Skipped, FolderDamaged
+    std::string text;                // FolderStarted: "k / n"; Message: the message
+    int number = 0;                  // FolderStarted: k; Message: string id
+    int total = 0;                   // FolderStarted: n
+    unsigned position = 0;           // Progress
+    uint32_t index = 0;              // MessageSkipped; MessagesRecovered: the count (`number` 1: search complete)
+    engine::ErrorQuestion question;  // Question, AutoAnswered (folder_name points into `folder`)
     engine::ErrorChoice answer = engine::ErrorChoice::NotShown;  // AutoAnswered
     engine::RunOutcome outcome = engine::RunOutcome::Completed;  // Finished
 };

@@ -62,8 +62,8 @@ std::string RenderRunReport(const RunReport& report)
         FolderReport folder = entry;
         folder.name = PrintableText(entry.name);
         if (!folder.skipped_messages.empty())
-            skipped += FormatCliText(Text::SkippedMessages, folder.name, MessageNumberList(folder.skipped_messages)) +
-                       "\n";
+            skipped +=
+                FormatCliText(Text::SkippedMessages, folder.name, MessageNumberList(folder.skipped_messages)) + "\n";
         if (folder.rest_skipped) skipped += FormatCliText(Text::SkippedRestOfFolder, folder.name) + "\n";
         if (folder.damaged) damaged += "  " + folder.name + "\n";
     }

@@ -8,25 +8,25 @@
 namespace cli {
 
 enum class Text {
-    Help,               // the whole --help text
-    SeeHelp,            // "Run 'dovan --help' for usage."
+    Help,     // the whole --help text
+    SeeHelp,  // "Run 'dovan --help' for usage."
     NoCommand,
     MissingArguments,
-    UnknownFormat,      // %s: the name given
+    UnknownFormat,  // %s: the name given
     ValidFormats,
-    NoSetting,          // %s: the format's short name
-    BadSetting,         // %s: the value given; %s: the format's short name
+    NoSetting,   // %s: the format's short name
+    BadSetting,  // %s: the value given; %s: the format's short name
     ValidSettings,
-    BadOnError,         // %s: the value given
+    BadOnError,  // %s: the value given
     ValidOnError,
-    BadFolders,         // %s: the value given
+    BadFolders,  // %s: the value given
     ValidFolders,
-    UnknownCodePage,    // %s: the name given
-    FlatWithoutList,    // the run is flat: SOURCE has no readable Folders.dbx
-    FoldersTree,        // dovan formats: the plugin places folders in the tree
-    FoldersFlatOnly,    // dovan formats: the plugin takes one name per folder
+    UnknownCodePage,  // %s: the name given
+    FlatWithoutList,  // the run is flat: SOURCE has no readable Folders.dbx
+    FoldersTree,      // dovan formats: the plugin places folders in the tree
+    FoldersFlatOnly,  // dovan formats: the plugin takes one name per folder
     AskNeedsTerminal,
-    PluginFolder,       // %s: the folder searched for plugins
+    PluginFolder,  // %s: the folder searched for plugins
     SettingLabel,
     NoSettingValues,
     // The error question: the error dialog's own texts, without access-key marks.
@@ -39,26 +39,26 @@ enum class Text {
     ChoiceAbort,
     AfterAll,
     DefaultMark,
-    ErrorPromptHint,       // %s: the default choice's text
+    ErrorPromptHint,  // %s: the default choice's text
     ErrorPromptHintAfterAll,
     ErrorPromptInvalid,
     YesNoSuffix,
     YesNoInvalid,
-    AutoAnswered,          // %s: folder; %s: the answer
+    AutoAnswered,  // %s: folder; %s: the answer
     // The end of a run.
     Stopped,
     SkippedHeading,
-    SkippedMessages,       // %s: folder; %s: list of message numbers
-    SkippedRestOfFolder,   // %s: folder
+    SkippedMessages,      // %s: folder; %s: list of message numbers
+    SkippedRestOfFolder,  // %s: folder
     DamagedHeading,
     RecoveredHeading,        // %s: the number of texts recovered in the run
     RecoveredInFolder,       // %s: folder; %s: its number of recovered texts
     RecoverySearchCutShort,  // %s: folder
     NothingRecovered,
     // Options handed to the format by name.
-    BadFromDate,           // %s: the value given
+    BadFromDate,  // %s: the value given
     ValidFromDate,
-    OptionNotTaken,        // %s: the format's short name; %s: the option
+    OptionNotTaken,  // %s: the format's short name; %s: the option
     OptionsLabel,
 };
 

@@ -37,9 +37,9 @@ struct ByteSource {
         platform::BackgroundReader* helper = nullptr;
         std::vector<unsigned char> bytes;  // the helper's while a read is in flight
         uint64_t start = 0;
-        uint32_t asked = 0;  // bytes of the read in flight; 0 when none is
-        uint32_t size = 0;   // bytes of the read begun last
-        uint32_t forward_moves = 0;  // reads in place in a row that went on at or just past the window before
+        uint32_t asked = 0;                 // bytes of the read in flight; 0 when none is
+        uint32_t size = 0;                  // bytes of the read begun last
+        uint32_t forward_moves = 0;         // reads in place in a row that went on at or just past the window before
         uint32_t forward_moves_needed = 0;  // before reading ahead: more while the helper falls behind
     };
     ReadAhead ahead;
@@ -53,9 +53,9 @@ struct ByteSource {
 inline constexpr uint64_t kSmallestPrefetchedFile = 1 << 20;
 inline constexpr uint32_t kValueWindowSize = 4096;
 inline constexpr uint32_t kTextWindowSize = 64 * 1024;
-inline constexpr uint32_t kJumpWindowSize = 8 * 1024;  // the text window after a jump
+inline constexpr uint32_t kJumpWindowSize = 8 * 1024;        // the text window after a jump
 inline constexpr uint32_t kFirstReadAheadSize = 256 * 1024;  // read ahead at first, then twice as much each time
-inline constexpr uint32_t kReadAheadSize = 2 * 1024 * 1024;      // at most
+inline constexpr uint32_t kReadAheadSize = 2 * 1024 * 1024;  // at most
 // Moves forward of the text window read in place before reading ahead begins: at first, and at most after
 // the helper fell behind again and again.
 inline constexpr uint32_t kForwardMovesBeforeReadingAhead = 4;

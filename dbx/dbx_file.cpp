@@ -93,10 +93,8 @@ bool ReadWhole(DbxFile& dbx, uint64_t offset, unsigned char* bytes, uint32_t cou
 {
     ByteSource& source = dbx.source;
     const unsigned char* held = nullptr;
-    if (Holds(source.text, offset, count))
-        held = source.text.bytes.data() + (offset - source.text.start);
-    else
-        held = ValueBytes(source, offset, count);
+    if (Holds(source.text, offset, count)) held = source.text.bytes.data() + (offset - source.text.start);
+    else held = ValueBytes(source, offset, count);
     if (held) std::memcpy(bytes, held, count);
     return held != nullptr;
 }

@@ -78,10 +78,10 @@ struct Block {
 
 // Walks the block chain of one message; a fresh walk per attempt at a message.
 struct BlockChain {
-    uint32_t next = 0;                  // the next block to visit; 0 ends the chain
+    uint32_t next = 0;  // the next block to visit; 0 ends the chain
     uint64_t blocks_visited = 0;
-    uint64_t bytes = 0;                 // heads and texts of this chain so far
-    bool charged = false;               // counts towards the file's charged chain bytes
+    uint64_t bytes = 0;    // heads and texts of this chain so far
+    bool charged = false;  // counts towards the file's charged chain bytes
     // The blocks of this chain so far. Chains mostly run forward through the file, so blocks that arrive in
     // rising order are kept in a sorted list (a new highest block cannot have been seen); the others in a set.
     std::vector<uint32_t> rising;

@@ -41,13 +41,26 @@ bool DecodeFolderRecord(const unsigned char* bytes, size_t size, FolderRecord& r
     for (size_t i = 0; i < input.entry_count; ++i) {
         uint32_t entry = AttributeEntry(input, i);
         switch (AttributeId(entry)) {
-        case kFolderAttributeId: number(entry, record.id); break;
-        case kFolderAttributeParentId: number(entry, record.parent_id); break;
-        case kFolderAttributeName: text(entry, record.name); break;
-        case kFolderAttributeFileName: text(entry, record.file_name); break;
-        case kFolderAttributeSpecial: number(entry, record.special); break;
-        case kFolderAttributeStoreKind: number(entry, record.store_kind); break;
-        default: break;
+        case kFolderAttributeId:
+            number(entry, record.id);
+            break;
+        case kFolderAttributeParentId:
+            number(entry, record.parent_id);
+            break;
+        case kFolderAttributeName:
+            text(entry, record.name);
+            break;
+        case kFolderAttributeFileName:
+            text(entry, record.file_name);
+            break;
+        case kFolderAttributeSpecial:
+            number(entry, record.special);
+            break;
+        case kFolderAttributeStoreKind:
+            number(entry, record.store_kind);
+            break;
+        default:
+            break;
         }
     }
     return sound;

@@ -32,12 +32,12 @@ inline constexpr uint32_t kStoreLocal = 3;
 
 // One folder as listed. A missing attribute reads as 0 or as an empty text.
 struct FolderRecord {
-    uint32_t id = 0;         // 0 on the root
-    uint32_t parent_id = 0;  // kNoParent on the root; 0 for the children of the root
-    std::string name;        // the name shown to the user: 8-bit text in an unrecorded code page
-    std::string file_name;   // the folder's .dbx file, no path; empty for containers and folders without a file
-    uint32_t special = 0;    // a SpecialFolder value
-    uint32_t store_kind = 0; // kStoreNews, kStoreImap, kStoreHttpMail, kStoreLocal (others seen on the root)
+    uint32_t id = 0;          // 0 on the root
+    uint32_t parent_id = 0;   // kNoParent on the root; 0 for the children of the root
+    std::string name;         // the name shown to the user: 8-bit text in an unrecorded code page
+    std::string file_name;    // the folder's .dbx file, no path; empty for containers and folders without a file
+    uint32_t special = 0;     // a SpecialFolder value
+    uint32_t store_kind = 0;  // kStoreNews, kStoreImap, kStoreHttpMail, kStoreLocal (others seen on the root)
 };
 
 // The bytes of a record that hold its attributes: the 12-byte head and what follows, `size` bytes in all.

@@ -71,10 +71,8 @@ struct IndexWalk {
         Enter(root);  // a root of 0 with a non-zero message count marks the file damaged there
         while (!stack.empty()) {
             WalkFrame& frame = stack.back();
-            if (frame.next_entry >= frame.entry_count)
-                stack.pop_back();
-            else
-                ListEntry(frame);
+            if (frame.next_entry >= frame.entry_count) stack.pop_back();
+            else ListEntry(frame);
         }
         return std::move(records);
     }

@@ -32,8 +32,8 @@ struct MessageFacts {
     bool has_sent_time = false;
     uint64_t sent_time = 0;
     bool has_flags = false;
-    uint32_t flags = 0;          // the record's flag bits as stored (kStoreFlag...)
-    bool header_only = false;    // the flags say the body was never downloaded and the record has no text
+    uint32_t flags = 0;        // the record's flag bits as stored (kStoreFlag...)
+    bool header_only = false;  // the flags say the body was never downloaded and the record has no text
 };
 
 // The facts of one record from its bytes: the 12-byte head, the attribute entries and the data area, as far as

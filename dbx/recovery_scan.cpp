@@ -19,8 +19,8 @@ constexpr uint32_t kHeadSize = 4;
 constexpr uint32_t kHeadUsed = 8;
 constexpr uint32_t kHeadNext = 12;
 constexpr uint32_t kLiveBlockSize = 0x200;
-constexpr uint32_t kFreedSizeWord = 0x1FC;     // the object size minus 0x14
-constexpr uint32_t kFreedObjectSize = 0x210;   // head and text
+constexpr uint32_t kFreedSizeWord = 0x1FC;    // the object size minus 0x14
+constexpr uint32_t kFreedObjectSize = 0x210;  // head and text
 
 uint32_t Shift(const CandidateBlock& block) { return block.self - block.position; }
 uint32_t TextLength(const CandidateBlock& block) { return block.info & kInfoLengthMask; }
@@ -45,8 +45,7 @@ long long Successor(const CandidateTable& table, size_t k)
 
 // Marks the records and the chains that the index reaches; index chains name real positions, whatever the
 // heads' own-offset words say.
-void MarkIndexed(CandidateTable& table, const std::vector<uint32_t>& first_blocks,
-                 const std::vector<uint32_t>& records)
+void MarkIndexed(CandidateTable& table, const std::vector<uint32_t>& first_blocks, const std::vector<uint32_t>& records)
 {
     for (uint32_t record : records) {
         long long k = FindAt(table, record);
@@ -144,8 +143,8 @@ bool RecognizeBlockHead(const unsigned char* bytes, size_t available, uint64_t p
     return true;
 }
 
-void NoteCandidates(CandidateTable& table, const unsigned char* chunk, size_t size, size_t heads,
-                    uint64_t chunk_start, uint64_t file_size)
+void NoteCandidates(CandidateTable& table, const unsigned char* chunk, size_t size, size_t heads, uint64_t chunk_start,
+                    uint64_t file_size)
 {
     heads = std::min(heads, size);
     for (size_t i = 0; i < heads; ++i) {
@@ -257,8 +256,8 @@ ChainReader StartChainReader(const RecoveredChain& chain)
     return reader;
 }
 
-bool ReadChainPiece(DbxFile& dbx, const CandidateTable& table, ChainReader& reader, unsigned char* buffer,
-                    uint32_t max, uint32_t& count)
+bool ReadChainPiece(DbxFile& dbx, const CandidateTable& table, ChainReader& reader, unsigned char* buffer, uint32_t max,
+                    uint32_t& count)
 {
     count = 0;
     while (!reader.has_block || reader.done == reader.block.length) {

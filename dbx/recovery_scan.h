@@ -34,13 +34,13 @@ struct CandidateBlock {
 };
 
 inline constexpr uint32_t kInfoLengthMask = 0xFFFF;
-inline constexpr uint32_t kInfoFreed = 1u << 31;       // a freed block: its first kFreedLostBytes are lost
-inline constexpr uint32_t kInfoIndexed = 1u << 30;     // the index reaches it: never recovered
-inline constexpr uint32_t kInfoLinkedTo = 1u << 29;    // another candidate's next word names it
-inline constexpr uint32_t kInfoLinksOn = 1u << 28;     // its next word names another candidate
-inline constexpr uint32_t kInfoTaken = 1u << 27;       // already part of a recovered chain
-inline constexpr uint32_t kInfoIgnored = 1u << 26;     // lies inside text the index or a chain holds
-inline constexpr uint32_t kInfoDescribed = 1u << 25;   // walked by DescribeIndexedChain
+inline constexpr uint32_t kInfoFreed = 1u << 31;      // a freed block: its first kFreedLostBytes are lost
+inline constexpr uint32_t kInfoIndexed = 1u << 30;    // the index reaches it: never recovered
+inline constexpr uint32_t kInfoLinkedTo = 1u << 29;   // another candidate's next word names it
+inline constexpr uint32_t kInfoLinksOn = 1u << 28;    // its next word names another candidate
+inline constexpr uint32_t kInfoTaken = 1u << 27;      // already part of a recovered chain
+inline constexpr uint32_t kInfoIgnored = 1u << 26;    // lies inside text the index or a chain holds
+inline constexpr uint32_t kInfoDescribed = 1u << 25;  // walked by DescribeIndexedChain
 
 // Candidates in the order of their positions, at most `limit` of them.
 struct CandidateTable {
@@ -64,8 +64,8 @@ inline constexpr size_t kChunkOverlap = 16 + 0x200;
 // Notes the candidates whose heads lie at chunk positions 0 to heads - 1; `chunk` holds `size` bytes from
 // file offset `chunk_start` (heads plus the overlap where the file goes on). Positions must rise from call to
 // call. Sets table.full instead of growing past the limit.
-void NoteCandidates(CandidateTable& table, const unsigned char* chunk, size_t size, size_t heads,
-                    uint64_t chunk_start, uint64_t file_size);
+void NoteCandidates(CandidateTable& table, const unsigned char* chunk, size_t size, size_t heads, uint64_t chunk_start,
+                    uint64_t file_size);
 
 // The whole pass over an open file, in chunks of `chunk_size` bytes, ending early (true) when `stop` becomes set.
 // False when a read fails (the reason in the last-error code); the candidates noted before it stay.
@@ -125,8 +125,8 @@ ChainReader StartChainReader(const RecoveredChain& chain);
 // The next piece of the text into `buffer`: at most `max` bytes, never across the end of a block or of its lost
 // bytes; `count` 0 at the end of the text. False when the file cannot be read (the reason in the last-error
 // code).
-bool ReadChainPiece(DbxFile& dbx, const CandidateTable& table, ChainReader& reader, unsigned char* buffer,
-                    uint32_t max, uint32_t& count);
+bool ReadChainPiece(DbxFile& dbx, const CandidateTable& table, ChainReader& reader, unsigned char* buffer, uint32_t max,
+                    uint32_t& count);
 
 // The table index of the candidate at `position` with the given shift, or -1.
 long long FindCandidate(const CandidateTable& table, uint32_t position, uint32_t shift);

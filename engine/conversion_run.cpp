@@ -7,8 +7,8 @@
 #include "engine/error_recovery.h"
 #include "engine/folder_conversion.h"
 #include "engine/folder_names.h"
-#include "engine/folder_tree.h"
 #include "engine/folder_recovery.h"
+#include "engine/folder_tree.h"
 #include "engine/messages.h"
 #include "engine/source_folder_list.h"
 #include "engine/source_folders.h"
@@ -21,10 +21,7 @@ void ShowErrorMessage(FrontEnd& front_end, int id, platform::ErrorCode code)
     front_end.ShowMessage(id, MessageWithErrorText(LoadMessage(id), code));
 }
 
-std::string PositionText(int number, int total)
-{
-    return std::to_string(number) + " / " + std::to_string(total);
-}
+std::string PositionText(int number, int total) { return std::to_string(number) + " / " + std::to_string(total); }
 
 // One folder of the run: its file, the name the texts show, and how the writer gets it.
 struct RunFolder {
@@ -77,8 +74,7 @@ std::vector<RunFolder> ListRunFolders(const char* source, const RunOptions& opti
 // writer that keeps the tree: the folders below need it.
 void AnnounceParent(const WriterPlugin& plugin, FolderScope& scope)
 {
-    if (scope.state != ScopeState::NothingOpen || !scope.place || !scope.place->has_subfolders ||
-        !plugin.NewTreeFolder)
+    if (scope.state != ScopeState::NothingOpen || !scope.place || !scope.place->has_subfolders || !plugin.NewTreeFolder)
         return;
     if (OpenWriterFolder(plugin, scope.folder_name, scope.place) != 0) scope.state = ScopeState::FolderOpen;
 }
@@ -133,9 +129,8 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         AnnounceParent(plugin, scope);
         EndFolder(scope);
         // Stopping during recovery: RecoverFolder has finished the plugin and closed its folder already.
-        if (options.recover &&
-            !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name, scope.place, plugin,
-                           scope.cut_by_damage))
+        if (options.recover && !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name,
+                                              scope.place, plugin, scope.cut_by_damage))
             return RunOutcome::Stopped;
     }
 
@@ -161,8 +156,8 @@ void ConversionThread(void* argument)
 
 }  // namespace
 
-RunOutcome RunConversion(const char* source, const char* destination, const WriterPlugin& plugin,
-                         FrontEnd& front_end, const RunOptions& options)
+RunOutcome RunConversion(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end,
+                         const RunOptions& options)
 {
     // The writers move the current directory during a run; the run puts it back.
     std::string saved_directory;
@@ -175,8 +170,8 @@ RunOutcome RunConversion(const char* source, const char* destination, const Writ
 
 bool StartConversion(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end)
 {
-    auto* request = new (std::nothrow)
-        ConversionRequest{source ? source : "", destination ? destination : "", &plugin, &front_end};
+    auto* request =
+        new (std::nothrow) ConversionRequest{source ? source : "", destination ? destination : "", &plugin, &front_end};
     if (!request) platform::SetLastError(platform::kErrorNotEnoughMemory);
     if (request && platform::StartDetachedThread(ConversionThread, request)) return true;
     platform::ErrorCode code = platform::LastError();

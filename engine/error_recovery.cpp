@@ -23,8 +23,7 @@ ErrorChoice AskErrorChoice(bool file_level, const char* folder_name, FrontEnd& f
     platform::ErrorCode code = platform::LastError();
 
     ErrorChoice remembered = g_after_all_choice.load();
-    if (remembered != ErrorChoice::NotShown && !(file_level && remembered == ErrorChoice::SkipMail))
-        return remembered;
+    if (remembered != ErrorChoice::NotShown && !(file_level && remembered == ErrorChoice::SkipMail)) return remembered;
 
     // A file that cannot be opened has no message to skip: SkipMail is not offered and not preselected.
     if (file_level && g_default_choice.load() == ErrorChoice::SkipMail) g_default_choice = ErrorChoice::Retry;

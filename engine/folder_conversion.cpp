@@ -16,8 +16,8 @@ struct MessageLoop {
     FrontEnd& front_end;
     dbx::DbxFile& dbx;
     FolderScope& scope;
-    unsigned char* piece;  // kPieceSize bytes, reused for every piece
-    bool& damaged;         // set when a message's text could not be read whole
+    unsigned char* piece;      // kPieceSize bytes, reused for every piece
+    bool& damaged;             // set when a message's text could not be read whole
     uint32_t first_block = 0;  // of the message being passed on
 };
 
@@ -106,11 +106,16 @@ AfterFailure AnswerFailedMessage(FrontEnd& front_end, FolderScope& scope, uint32
     if (!GiveUpMessage(scope) && choice != ErrorChoice::AbortProcessing)
         choice = AskErrorChoice(false, scope.folder_name, front_end);
     switch (choice) {
-    case ErrorChoice::Retry: return AfterFailure::Retry;
-    case ErrorChoice::SkipFolder: front_end.FolderSkipped(scope.folder_name); return AfterFailure::EndFolder;
-    case ErrorChoice::AbortProcessing: return AfterFailure::StopRun;
+    case ErrorChoice::Retry:
+        return AfterFailure::Retry;
+    case ErrorChoice::SkipFolder:
+        front_end.FolderSkipped(scope.folder_name);
+        return AfterFailure::EndFolder;
+    case ErrorChoice::AbortProcessing:
+        return AfterFailure::StopRun;
     case ErrorChoice::SkipMail:
-    case ErrorChoice::NotShown: break;
+    case ErrorChoice::NotShown:
+        break;
     }
     // SkipMail, or no answer at all. Without DiscardMessage the message stays open until the next BeginMessage.
     front_end.MessageSkipped(scope.folder_name, index);

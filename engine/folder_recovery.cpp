@@ -37,8 +37,8 @@ bool HashText(dbx::DbxFile& dbx, const dbx::CandidateTable& table, const dbx::Re
 }
 
 // Exactly `count` bytes of a chain's text (pieces stop at block ends); false at a read failure or the end.
-bool ReadExactly(dbx::DbxFile& dbx, const dbx::CandidateTable& table, dbx::ChainReader& reader,
-                 unsigned char* buffer, uint32_t count)
+bool ReadExactly(dbx::DbxFile& dbx, const dbx::CandidateTable& table, dbx::ChainReader& reader, unsigned char* buffer,
+                 uint32_t count)
 {
     for (uint32_t done = 0; done < count;) {
         uint32_t got = 0;
@@ -284,7 +284,8 @@ bool RecoverFolder(FrontEnd& front_end, const char* path, const char* folder_nam
             FolderPlace recovered_place;
             if (place) {
                 recovered_place.path = place->path;
-                if (!recovered_place.path.empty()) recovered_place.path.back() = RecoveredFolderName(place->path.back());
+                if (!recovered_place.path.empty())
+                    recovered_place.path.back() = RecoveredFolderName(place->path.back());
                 recovered_place.flat_name = RecoveredFolderName(place->flat_name);
                 scope.place = &recovered_place;
             }

@@ -33,10 +33,11 @@ RecoveryFindings FindRecoverableTexts(dbx::DbxFile& dbx, size_t candidate_limit 
 
 // The recovery step of one folder, after its indexed messages: opens the file at `path` again, finds the texts
 // outside the index and writes each as a message into RecoveredFolderName(writer_name) through a scope of its
-// own, which it ends (beside `place` in its parent, where the run keeps the tree). Reports the count as MessagesRecovered(folder_name, ...). False: stop the run (the abort
-// flag, or Abort Processing at an error); FinishConvert has then been called already, before the scope ended.
-// `cut_by_damage`: the first blocks of indexed messages the conversion found cut short by damage; what can be
-// read of each goes into the recovered folder too, its header line saying where the text was cut.
+// own, which it ends (beside `place` in its parent, where the run keeps the tree). Reports the count as
+// MessagesRecovered(folder_name, ...). False: stop the run (the abort flag, or Abort Processing at an error);
+// FinishConvert has then been called already, before the scope ended. `cut_by_damage`: the first blocks of indexed
+// messages the conversion found cut short by damage; what can be read of each goes into the recovered folder too, its
+// header line saying where the text was cut.
 bool RecoverFolder(FrontEnd& front_end, const char* path, const char* folder_name, const std::string& writer_name,
                    const FolderPlace* place, const WriterPlugin& plugin,
                    const std::vector<uint32_t>& cut_by_damage = {});

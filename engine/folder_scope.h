@@ -20,9 +20,9 @@ struct FolderScope {
     const WriterPlugin* plugin = nullptr;  // borrowed from the run
     const char* folder_name = "";          // borrowed from the run's folder list: the .dbx file's base name
     ScopeState state = ScopeState::NothingOpen;
-    uint32_t message_kind = 0;             // the argument of the next NewMessage
-    const FolderPlace* place = nullptr;    // borrowed: where the folder goes in a run that keeps the tree
-    DovanMessageFacts message_facts{};     // handed to SetMessageFacts before the next NewMessage
+    uint32_t message_kind = 0;           // the argument of the next NewMessage
+    const FolderPlace* place = nullptr;  // borrowed: where the folder goes in a run that keeps the tree
+    DovanMessageFacts message_facts{};   // handed to SetMessageFacts before the next NewMessage
     // The first blocks of messages cut short by a damaged store (once per attempt): recovery gives back what
     // could be read of them.
     std::vector<uint32_t> cut_by_damage;

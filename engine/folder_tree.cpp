@@ -92,9 +92,14 @@ void PlaceFolders(const std::vector<dbx::FolderRecord>& list, std::vector<Node>&
     for (size_t i = 0; i < list.size(); ++i) {
         Node& node = nodes[i];
         switch (node.link) {
-        case Link::Root: break;  // the root is no folder
-        case Link::RootChild: node.placed_in = IsLocalContainer(list[i], node) ? kNone : kTop; break;
-        case Link::Cut: node.placed_in = kTop; break;
+        case Link::Root:
+            break;  // the root is no folder
+        case Link::RootChild:
+            node.placed_in = IsLocalContainer(list[i], node) ? kNone : kTop;
+            break;
+        case Link::Cut:
+            node.placed_in = kTop;
+            break;
         case Link::Parent: {
             size_t parent = node.parent;
             bool local = IsLocalContainer(list[parent], nodes[parent]);

@@ -21,9 +21,9 @@ enum class ErrorChoice : int {
 };
 
 struct ErrorQuestion {
-    bool file_level = false;          // the .dbx file itself cannot be opened: SkipMail is not offered
-    const char* folder_name = "";     // the folder being converted
-    platform::ErrorCode code = 0;     // the failing step's last-error code
+    bool file_level = false;                          // the .dbx file itself cannot be opened: SkipMail is not offered
+    const char* folder_name = "";                     // the folder being converted
+    platform::ErrorCode code = 0;                     // the failing step's last-error code
     ErrorChoice default_choice = ErrorChoice::Retry;  // the choice selected when the question opens
 };
 

@@ -1,8 +1,8 @@
 #include "engine/plugin_host.h"
 
+#include "engine/path_join.h"
 #include <algorithm>
 #include <new>
-#include "engine/path_join.h"
 
 namespace engine {
 namespace {
@@ -65,8 +65,8 @@ std::optional<std::string> PluginText(const WriterPlugin& plugin, DovanTextResul
     if (result <= DOVAN_MAX_STRING_ID) {
         // A string id: a missing string is an empty text, not none.
         char buffer[kStringBufferSize];
-        int length = platform::LoadLibraryString(plugin.library, static_cast<uint32_t>(result), buffer,
-                                                 kStringBufferSize);
+        int length =
+            platform::LoadLibraryString(plugin.library, static_cast<uint32_t>(result), buffer, kStringBufferSize);
         if (length < 0 || length >= kStringBufferSize) length = 0;
         return std::string(buffer, static_cast<size_t>(length));
     }

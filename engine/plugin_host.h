@@ -52,7 +52,7 @@ std::optional<std::string> PluginText(const WriterPlugin& plugin, DovanTextResul
 struct FolderPlace {
     std::vector<std::string> path;  // safe names from the top of the destination down to the folder
     bool has_subfolders = false;
-    std::string flat_name;          // the one name for a plugin without NewTreeFolder: the path joined with "="
+    std::string flat_name;  // the one name for a plugin without NewTreeFolder: the path joined with "="
 };
 
 // Opens a folder of the writer: NewTreeFolder where a place is given and the plugin offers it, otherwise

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/platform.h"
 #include "engine/path_join.h"
+#include "platform/platform.h"
 
 namespace engine {
 namespace {

@@ -78,9 +78,8 @@ bool ParseCalls(const std::string& calls, FaultRule& rule)
         rule.last_call = rule.first_call;
         return true;
     }
-    return ParseNumber(calls.substr(0, dash), rule.first_call) &&
-           ParseNumber(calls.substr(dash + 1), rule.last_call) && rule.first_call >= 1 &&
-           rule.last_call >= rule.first_call;
+    return ParseNumber(calls.substr(0, dash), rule.first_call) && ParseNumber(calls.substr(dash + 1), rule.last_call) &&
+           rule.first_call >= 1 && rule.last_call >= rule.first_call;
 }
 
 bool ParseRule(const std::string& text, FaultRule& rule)

@@ -49,10 +49,10 @@ inline constexpr int kFaultOperationCount = 6;
 
 struct FaultRule {
     FaultOperation operation = FaultOperation::Write;
-    uint32_t first_call = 1;        // 1-based
-    uint32_t last_call = 1;         // UINT32_MAX for "N+"
+    uint32_t first_call = 1;  // 1-based
+    uint32_t last_call = 1;   // UINT32_MAX for "N+"
     ErrorCode code = 0;
-    bool partial_write = false;     // short-write: half the bytes reach the disk first
+    bool partial_write = false;  // short-write: half the bytes reach the disk first
 };
 
 // Reads a plan in the syntax above. False when any rule cannot be read; `rules` then holds the readable ones

@@ -26,11 +26,11 @@ std::string ErrorText(ErrorCode code);
 
 // Codes that Dovan itself reports. Windows codes where Windows names them; the nearest errno elsewhere.
 #ifdef _WIN32
-inline constexpr ErrorCode kErrorNotEnoughMemory = 8;      // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr ErrorCode kErrorInvalidParameter = 87;    // ERROR_INVALID_PARAMETER
-inline constexpr ErrorCode kErrorBadPathname = 161;        // ERROR_BAD_PATHNAME: a relative destination
-inline constexpr ErrorCode kErrorAlreadyExists = 183;      // ERROR_ALREADY_EXISTS: a destination level is a file
-inline constexpr ErrorCode kErrorStoreDamaged = 1392;      // ERROR_FILE_CORRUPT: a store's bytes cannot be read
+inline constexpr ErrorCode kErrorNotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr ErrorCode kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr ErrorCode kErrorBadPathname = 161;      // ERROR_BAD_PATHNAME: a relative destination
+inline constexpr ErrorCode kErrorAlreadyExists = 183;    // ERROR_ALREADY_EXISTS: a destination level is a file
+inline constexpr ErrorCode kErrorStoreDamaged = 1392;    // ERROR_FILE_CORRUPT: a store's bytes cannot be read
 #else
 inline constexpr ErrorCode kErrorNotEnoughMemory = ENOMEM;
 inline constexpr ErrorCode kErrorInvalidParameter = EINVAL;

@@ -186,8 +186,7 @@ typedef struct DovanMessageFacts {
 } DovanMessageFacts;
 
 /* True when the host filled in `field` of the facts record. */
-#define DOVAN_FACTS_HAVE(facts, field) \
-    ((facts)->size >= offsetof(DovanMessageFacts, field) + sizeof((facts)->field))
+#define DOVAN_FACTS_HAVE(facts, field) ((facts)->size >= offsetof(DovanMessageFacts, field) + sizeof((facts)->field))
 
 typedef int(DOVAN_CALL* SetMessageFactsFn)(const DovanMessageFacts* facts);
 

@@ -33,8 +33,8 @@ std::wstring Wide(const std::string& text, UINT code_page)
 std::string Narrow(const std::wstring& wide, UINT code_page)
 {
     if (wide.empty()) return std::string();
-    int length = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                     nullptr);
+    int length =
+        WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
     if (length > 0)
         WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr,

@@ -37,10 +37,7 @@ void* ServeReads(void* reader_pointer)
 
 }  // namespace
 
-BackgroundReader* StartBackgroundReader()
-{
-    return StartHelperThread<BackgroundReader>(ServeReads);
-}
+BackgroundReader* StartBackgroundReader() { return StartHelperThread<BackgroundReader>(ServeReads); }
 
 void BeginBackgroundRead(BackgroundReader* reader, FileHandle file, uint64_t offset, void* buffer, uint32_t count)
 {

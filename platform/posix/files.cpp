@@ -6,8 +6,8 @@
 #include <cerrno>
 
 #include "platform/fault_injection.h"
-#include "platform/posix/new_files.h"
 #include "platform/platform.h"
+#include "platform/posix/new_files.h"
 
 namespace platform {
 

@@ -38,8 +38,8 @@ struct FilePreparer {
     pthread_t thread;
     pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
     pthread_cond_t changed = PTHREAD_COND_INITIALIZER;
-    int directory = -1;       // the folder files are prepared in; -1 while there is none
-    uint32_t folder = 0;      // counts the folders, so that a file made for an earlier one is not handed out
+    int directory = -1;          // the folder files are prepared in; -1 while there is none
+    uint32_t folder = 0;         // counts the folders, so that a file made for an earlier one is not handed out
     bool folder_failed = false;  // preparing or naming failed in this folder: nothing more is prepared there
     int ready[kMostReadyFiles];
     int ready_count = 0;

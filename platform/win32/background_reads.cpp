@@ -64,10 +64,7 @@ void BeginBackgroundRead(BackgroundReader* reader, FileHandle file, uint64_t off
     SetEvent(reader->asked);  // also publishes the request to the helper
 }
 
-bool BackgroundReadFinished(BackgroundReader* reader)
-{
-    return WaitForSingleObject(reader->done, 0) == WAIT_OBJECT_0;
-}
+bool BackgroundReadFinished(BackgroundReader* reader) { return WaitForSingleObject(reader->done, 0) == WAIT_OBJECT_0; }
 
 bool FinishBackgroundRead(BackgroundReader* reader, uint32_t* got)
 {

@@ -70,8 +70,8 @@ std::string DecodeCodePage(const char* name, const std::string& bytes, char repl
     if (wide.empty()) return {};
     // Characters that the ANSI code page cannot hold take the replacement as the system's default character.
     char fallback[2] = {replacement, '\0'};
-    int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, fallback,
-                                   nullptr);
+    int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, fallback, nullptr);
     if (size <= 0) return std::string(bytes.size(), replacement);
     std::string text(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size, fallback, nullptr);

@@ -12,9 +12,9 @@ void SetLastError(ErrorCode code) { ::SetLastError(code); }
 std::string ErrorText(ErrorCode code)
 {
     char* system_text = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-        LANG_USER_DEFAULT, reinterpret_cast<char*>(&system_text), 0, nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                       nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<char*>(&system_text), 0, nullptr);
     if (length == 0 || !system_text) return std::string();
     std::string text(system_text, length);
     LocalFree(system_text);

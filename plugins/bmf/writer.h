@@ -16,7 +16,7 @@ namespace bmf {
 struct BmfWriter {
     uint32_t file_number = 0;  // of the last storage file created; runs on across the folders of a run
     platform::FileHandle output = platform::kNoFile;
-    uint32_t bytes_in_file = 0;         // pieces and separators written to the open storage file
+    uint32_t bytes_in_file = 0;        // pieces and separators written to the open storage file
     plugins::GatheredOutput gathered;  // the open message's bytes not yet written
     bool first_piece = false;          // the open message has not had a piece yet
     // A message whose separator could not be written: the next message of the file must not run on from it.

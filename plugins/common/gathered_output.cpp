@@ -87,8 +87,7 @@ bool Gather(GatheredOutput& out, platform::FileHandle file, const void* data, si
         if (count > kGatherCapacity - out.length) {
             if (!Flush(out)) return false;
             // Bytes that would fill the buffer by themselves go out as they are.
-            if (count >= kGatherCapacity)
-                return WriteDirect(out, file, static_cast<const unsigned char*>(data), count);
+            if (count >= kGatherCapacity) return WriteDirect(out, file, static_cast<const unsigned char*>(data), count);
         }
     }
     if (count != 0) std::memcpy(out.bytes + out.length, data, count);

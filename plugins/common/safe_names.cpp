@@ -30,8 +30,7 @@ size_t ReservedDeviceLength(const char* name, size_t length)
         if (stem == device_length && SameLetters(name, device, device_length)) return device_length;
     }
     // COM0 to COM9 and LPT0 to LPT9.
-    if (stem == 4 && (SameLetters(name, "COM", 3) || SameLetters(name, "LPT", 3)) && name[3] >= '0' &&
-        name[3] <= '9')
+    if (stem == 4 && (SameLetters(name, "COM", 3) || SameLetters(name, "LPT", 3)) && name[3] >= '0' && name[3] <= '9')
         return 4;
     return 0;
 }

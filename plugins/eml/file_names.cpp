@@ -9,7 +9,8 @@
 namespace eml {
 
 // Allowed: the blank and every printable character but " * / : ; < = > ? \ | (which some file system refuses,
-// or which marks a replaced byte). Control characters and DEL are never allowed.
+// or which marks a replaced byte). Control characters and DEL are never allowed. Sixteen values a row.
+// clang-format off
 const bool kFileNameSafe[128] = {
     // 0x00 - 0x1F: control characters
     false, false, false, false, false, false, false, false, false, false, false, false, false, false, false, false,
@@ -27,6 +28,7 @@ const bool kFileNameSafe[128] = {
     // 0x70 - 0x7F: p-z { | } ~ DEL
     true, true, true, true, true, true, true, true, true, true, true, true, false, true, true, false,
 };
+// clang-format on
 
 const char* ExtensionFor(uint32_t kind) { return kind == 1 ? "eml" : "nws"; }
 
@@ -93,10 +95,8 @@ size_t MakeBaseName(const char* subject, size_t length, char* out)
 
 void FormSubjectName(const char* base, uint32_t k, const char* extension, char* out)
 {
-    if (k == 0)
-        std::snprintf(out, kNameBufferSize, "%s.%s", base, extension);
-    else
-        std::snprintf(out, kNameBufferSize, "%s (%u).%s", base, k, extension);
+    if (k == 0) std::snprintf(out, kNameBufferSize, "%s.%s", base, extension);
+    else std::snprintf(out, kNameBufferSize, "%s (%u).%s", base, k, extension);
 }
 
 }  // namespace eml

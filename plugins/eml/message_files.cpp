@@ -213,10 +213,8 @@ bool EndMessage()
         return false;
     }
     bool named = true;
-    if (writer.rule != kSubjectName)
-        writer.working_name[0] = '\0';
-    else
-        named = GiveSubjectName(writer);
+    if (writer.rule != kSubjectName) writer.working_name[0] = '\0';
+    else named = GiveSubjectName(writer);
     if (!named) {
         // Not counted, so not kept under its working name either: a retry leaves one copy.
         platform::ErrorCode reason = platform::LastError();

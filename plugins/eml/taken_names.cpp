@@ -36,8 +36,7 @@ bool LoadFolderNames(FolderNames& names)
     try {
         std::vector<platform::DirEntry> entries;
         if (!platform::ListDirectory(".", entries)) return false;
-        for (const auto& entry : entries)
-            names.folded.insert(Folded(entry.name.c_str()));
+        for (const auto& entry : entries) names.folded.insert(Folded(entry.name.c_str()));
         names.loaded = true;
         return true;
     } catch (const std::bad_alloc&) {

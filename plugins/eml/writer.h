@@ -21,12 +21,12 @@ namespace eml {
 struct EmlWriter {
     uint32_t message_number = 0;  // per folder; the first message is 1
     platform::FileHandle output = platform::kNoFile;
-    uint32_t kind = MessageKindMail;  // of the open message
-    uint32_t rule = kSequence;        // the naming rule the open message was begun under
+    uint32_t kind = MessageKindMail;          // of the open message
+    uint32_t rule = kSequence;                // the naming rule the open message was begun under
     char working_name[kNameBufferSize] = "";  // the open message's file
     SubjectSearch subject;
     FolderNames folder_names;
-    plugins::GatheredOutput gathered;  // the open message's bytes not yet written
+    plugins::GatheredOutput gathered;            // the open message's bytes not yet written
     platform::FilePreparer* preparer = nullptr;  // started by the first folder that reaches it; serves the run
 };
 

@@ -26,7 +26,7 @@ void FormDeliveredName(const char* unique, uint32_t flags, char separator, char 
         uint32_t flag;
         char letter;
     } kLetters[] = {
-        {DOVAN_MESSAGE_DRAFT, 'D'},     {DOVAN_MESSAGE_FLAGGED, 'F'}, {DOVAN_MESSAGE_FORWARDED, 'P'},
+        {DOVAN_MESSAGE_DRAFT, 'D'},    {DOVAN_MESSAGE_FLAGGED, 'F'}, {DOVAN_MESSAGE_FORWARDED, 'P'},
         {DOVAN_MESSAGE_ANSWERED, 'R'}, {DOVAN_MESSAGE_READ, 'S'},
     };
     char letters[sizeof kLetters / sizeof kLetters[0] + 1];

@@ -170,10 +170,8 @@ bool DeliverMessage(MaildirRun& run)
     const DovanMessageFacts& facts = run.facts;
     uint64_t time = 0;
     if (DOVAN_FACTS_HAVE(&facts, sent_time)) {
-        if (facts.present & DOVAN_FACT_RECEIVED_TIME)
-            time = facts.received_time;
-        else if (facts.present & DOVAN_FACT_SENT_TIME)
-            time = facts.sent_time;
+        if (facts.present & DOVAN_FACT_RECEIVED_TIME) time = facts.received_time;
+        else if (facts.present & DOVAN_FACT_SENT_TIME) time = facts.sent_time;
     }
     uint32_t flags = DOVAN_FACTS_HAVE(&facts, flags) && (facts.present & DOVAN_FACT_FLAGS) ? facts.flags : 0;
 

@@ -20,17 +20,17 @@ namespace maildir {
 
 // The whole state of the writer. One run at a time uses it (the host's contract).
 struct MaildirRun {
-    std::string destination;       // the run's destination; the current directory between folders
-    bool folder_open = false;      // the current directory is a folder's tmp/
-    uint32_t stamp = 0;            // the open folder's: the first part of its message names
-    uint32_t message_number = 0;   // per folder; raised by every NewMessage
-    DovanMessageFacts next_facts{};  // from SetMessageFacts, for the next NewMessage only
-    DovanMessageFacts facts{};       // the open message's
+    std::string destination;                          // the run's destination; the current directory between folders
+    bool folder_open = false;                         // the current directory is a folder's tmp/
+    uint32_t stamp = 0;                               // the open folder's: the first part of its message names
+    uint32_t message_number = 0;                      // per folder; raised by every NewMessage
+    DovanMessageFacts next_facts{};                   // from SetMessageFacts, for the next NewMessage only
+    DovanMessageFacts facts{};                        // the open message's
     platform::FileHandle output = platform::kNoFile;  // the open message's file in tmp/
-    bool output_failed = false;    // a piece of the open message could not be written
-    char unique[kMessageNameSize] = "";  // the open message's name in tmp/
-    plugins::GatheredOutput gathered;    // the open message's bytes not yet written
-    platform::FilePreparer* preparer = nullptr;  // started by the first folder that reaches kPrepareFilesFrom
+    bool output_failed = false;                       // a piece of the open message could not be written
+    char unique[kMessageNameSize] = "";               // the open message's name in tmp/
+    plugins::GatheredOutput gathered;                 // the open message's bytes not yet written
+    platform::FilePreparer* preparer = nullptr;       // started by the first folder that reaches kPrepareFilesFrom
 };
 
 // A folder's files are made ahead from this message on: a folder of a few messages would pay more for the

@@ -48,8 +48,8 @@ inline unsigned Hits16(const char* at)
     __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
     __m128i candidate = _mm_cmpeq_epi8(after, _mm_set1_epi8('F'));
     if (kAnyCase) {
-        __m128i other = _mm_or_si128(_mm_cmpeq_epi8(after, _mm_set1_epi8('f')),
-                                     _mm_cmpeq_epi8(after, _mm_set1_epi8('>')));
+        __m128i other =
+            _mm_or_si128(_mm_cmpeq_epi8(after, _mm_set1_epi8('f')), _mm_cmpeq_epi8(after, _mm_set1_epi8('>')));
         candidate = _mm_or_si128(candidate, other);
     }
     __m128i found = _mm_and_si128(_mm_cmpeq_epi8(here, _mm_set1_epi8('\n')), candidate);
@@ -132,18 +132,21 @@ bool NeedsQuote(uint32_t mode, const char* line, size_t length)
     return length >= 5 && std::memcmp(line, "From ", 5) == 0;
 }
 
-
 bool ScanWidthAvailable(ScanWidth width)
 {
     switch (width) {
-    case ScanWidth::OneLine: return true;
+    case ScanWidth::OneLine:
+        return true;
 #if defined(__SSE2__)
-    case ScanWidth::Bytes16: return true;
+    case ScanWidth::Bytes16:
+        return true;
 #endif
 #if defined(DOVAN_SCAN_AVX2)
-    case ScanWidth::Bytes32: return HasAvx2();
+    case ScanWidth::Bytes32:
+        return HasAvx2();
 #endif
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -153,12 +156,15 @@ const char* FindLaterQuoteCandidateWith(ScanWidth width, uint32_t mode, const ch
     [[maybe_unused]] bool any_case = mode == kIgnoreCase;  // unused where no wide scan is compiled
     switch (width) {
 #if defined(DOVAN_SCAN_AVX2)
-    case ScanWidth::Bytes32: return any_case ? Scan32<true>(from, end) : Scan32<false>(from, end);
+    case ScanWidth::Bytes32:
+        return any_case ? Scan32<true>(from, end) : Scan32<false>(from, end);
 #endif
 #if defined(__SSE2__)
-    case ScanWidth::Bytes16: return any_case ? Scan16<true>(from, end) : Scan16<false>(from, end);
+    case ScanWidth::Bytes16:
+        return any_case ? Scan16<true>(from, end) : Scan16<false>(from, end);
 #endif
-    default: return ScanLineByLine(mode, from, end);
+    default:
+        return ScanLineByLine(mode, from, end);
     }
 }
 

@@ -16,8 +16,8 @@ inline constexpr size_t kInitialLineCapacity = 1024;
 inline constexpr size_t kInitialHeaderCapacity = 0x10000;
 
 struct MboxWriter {
-    ByteBuffer line;    // the line being assembled across pieces, up to and including its LF
-    ByteBuffer header;  // the open message's header lines, held back until the empty line that ends them
+    ByteBuffer line;              // the line being assembled across pieces, up to and including its LF
+    ByteBuffer header;            // the open message's header lines, held back until the empty line that ends them
     bool run_active = false;      // between StartConvert and FinishConvert
     bool message_open = false;    // between NewMessage and FinishMessage
     bool in_header = false;       // until the From_ line and the header have been written
@@ -29,9 +29,9 @@ struct MboxWriter {
     // A message of this file could not be closed: the file may end inside one of its lines, so the next
     // From_ line is put on a line of its own (the "\r\n" the failed close would have written).
     bool line_end_owed = false;
-    size_t sender_start = 0;      // the sender, as offsets into the header buffer (it only ever grows)
+    size_t sender_start = 0;  // the sender, as offsets into the header buffer (it only ever grows)
     size_t sender_end = 0;
-    char date_text[kDateTextSize] = {};  // the tail of every From_ line of the run
+    char date_text[kDateTextSize] = {};               // the tail of every From_ line of the run
     platform::FileHandle output = platform::kNoFile;  // the open folder's mbox file
     // Where the open message begins in the file, and whether a line end was owed there: what a discarded
     // message is taken back to.

@@ -35,8 +35,7 @@ bool StartRun(const char* destination)
         return false;
     }
     ForgetMessage(writer);
-    if (!AllocateBuffer(writer.line, kInitialLineCapacity) ||
-        !AllocateBuffer(writer.header, kInitialHeaderCapacity)) {
+    if (!AllocateBuffer(writer.line, kInitialLineCapacity) || !AllocateBuffer(writer.header, kInitialHeaderCapacity)) {
         FreeBuffers(writer);
         platform::SetLastError(platform::kErrorNotEnoughMemory);
         return false;

@@ -18,15 +18,14 @@ Parsed Parse(std::vector<const char*> arguments)
 {
     arguments.insert(arguments.begin(), "dovan");
     Parsed parsed;
-    parsed.ok = cli::ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), parsed.line,
-                                      parsed.error);
+    parsed.ok = cli::ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), parsed.line, parsed.error);
     return parsed;
 }
 
 TEST(CommandLine, ConvertTakesEveryOptionInAnyOrder)
 {
-    Parsed parsed = Parse({"convert", "/store", "--setting", "subject", "--on-error", "skip-folder", "--format",
-                           "EML", "/out", "--plugin-dir", "/plugins"});
+    Parsed parsed = Parse({"convert", "/store", "--setting", "subject", "--on-error", "skip-folder", "--format", "EML",
+                           "/out", "--plugin-dir", "/plugins"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.line.command, cli::Command::Convert);
     EXPECT_EQ(parsed.line.format, "EML");
@@ -49,9 +48,9 @@ TEST(CommandLine, ConvertTakesEveryOptionInAnyOrder)
 TEST(CommandLine, OnErrorValues)
 {
     const std::pair<const char*, cli::OnError> known[] = {{"ask", cli::OnError::Ask},
-                                                         {"skip-mail", cli::OnError::SkipMail},
-                                                         {"skip-folder", cli::OnError::SkipFolder},
-                                                         {"abort", cli::OnError::Abort}};
+                                                          {"skip-mail", cli::OnError::SkipMail},
+                                                          {"skip-folder", cli::OnError::SkipFolder},
+                                                          {"abort", cli::OnError::Abort}};
     for (const auto& [value, expected] : known) {
         Parsed parsed = Parse({"convert", "--format", "mbox", "--on-error", value, "/a", "/b"});
         ASSERT_TRUE(parsed.ok) << value;
@@ -80,13 +79,13 @@ TEST(CommandLine, HelpAndVersionWinOverMissingOperands)
 TEST(CommandLine, UsageErrors)
 {
     const std::vector<std::vector<const char*>> bad = {
-        {},                                                  // no command
-        {"transmogrify"},                                    // unknown command
-        {"convert", "/a", "/b"},                             // no format
-        {"convert", "--format", "mbox", "/a"},               // no destination
-        {"convert", "--format", "mbox", "/a", "/b", "/c"},   // one operand too many
+        {},                                                       // no command
+        {"transmogrify"},                                         // unknown command
+        {"convert", "/a", "/b"},                                  // no format
+        {"convert", "--format", "mbox", "/a"},                    // no destination
+        {"convert", "--format", "mbox", "/a", "/b", "/c"},        // one operand too many
         {"convert", "--format", "mbox", "--colour", "/a", "/b"},  // unknown option
-        {"convert", "--format"},                             // option without its value
+        {"convert", "--format"},                                  // option without its value
         {"formats", "extra"},
     };
     for (const auto& arguments : bad) {

@@ -18,7 +18,7 @@ TEST(Formats, ShortNameIsTheLibraryNameWithoutDovan)
     EXPECT_EQ(cli::ShortName(Plugin("Dovanmbox.so", "UNIX mbox")), "mbox");
     EXPECT_EQ(cli::ShortName(Plugin("dovanEml.SO", "")), "Eml");
     EXPECT_EQ(cli::ShortName(Plugin("Writer.so", "")), "Writer");  // a plugin not named Dovan* keeps its name
-    EXPECT_EQ(cli::ShortName(Plugin("Dovan.so", "")), "Dovan");     // never an empty name
+    EXPECT_EQ(cli::ShortName(Plugin("Dovan.so", "")), "Dovan");    // never an empty name
 }
 
 TEST(Formats, FindsByShortOrDisplayNameInAnyCase)

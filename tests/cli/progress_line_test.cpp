@@ -46,9 +46,11 @@ TEST(ProgressLine, FolderNamesAreMadePrintable)
     EXPECT_EQ(cli::PrintableText("In\x1b[2Jbox"), "In?[2Jbox");
     EXPECT_EQ(cli::PrintableText("a\rb\nc\td\x7f"), "a?b?c?d?");
     EXPECT_EQ(cli::PrintableText("\xe5\x8f\x97\xe4\xbf\xa1"), "受信");
-    EXPECT_EQ(cli::PrintableText("\xe5\x8f"), "??");          // a cut sequence
-    EXPECT_EQ(cli::PrintableText("\xc2\x9b" "31m"), "?31m");  // the 8-bit control sequence introducer
-    EXPECT_EQ(cli::PrintableText("\xc0\xaf"), "??");          // an overlong slash
+    EXPECT_EQ(cli::PrintableText("\xe5\x8f"), "??");  // a cut sequence
+    EXPECT_EQ(cli::PrintableText("\xc2\x9b"
+                                 "31m"),
+              "?31m");                                // the 8-bit control sequence introducer
+    EXPECT_EQ(cli::PrintableText("\xc0\xaf"), "??");  // an overlong slash
     EXPECT_EQ(cli::RenderFolderLine("2 / 3", "Sent\x1b]0;x\x07"), "2 / 3  Sent?]0;x?");
     EXPECT_EQ(cli::RenderProgressLine("1 / 1", "a\x1b", 0, 80).find('\x1b'), std::string::npos);
 }

@@ -23,7 +23,7 @@ struct StoredTime {
 };
 
 const StoredTime kTimes[] = {
-    {"Inbox.dbx", 0x2e10, "2021-12-12 04:45:59", true},  // Date: Sat, 11 Dec 2021 20:45:59 -0800
+    {"Inbox.dbx", 0x2e10, "2021-12-12 04:45:59", true},             // Date: Sat, 11 Dec 2021 20:45:59 -0800
     {"extra/kde-test4.dbx", 0x2b24, "1999-05-31 23:00:01", false},  // Date: Tue, 1 Jun 1999 01:00:01 +0200
     {"extra/kde-test4.dbx", 0x2ca4, "1999-06-02 23:00:01", true},
     {"extra/kde-test4.dbx", 0x2e24, "1999-06-03 23:00:01", true},

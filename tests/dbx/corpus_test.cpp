@@ -16,7 +16,6 @@ namespace {
 
 const std::filesystem::path kCorpus = DOVAN_SOURCE_DIR "/../shared/corpus";
 
-
 // The README's expectations, file by file, from its "## <file>.dbx" sections.
 std::map<std::string, std::vector<std::string>> ReadExpectations()
 {
@@ -26,10 +25,8 @@ std::map<std::string, std::vector<std::string>> ReadExpectations()
     while (std::getline(readme, line)) {
         if (line.rfind("## ", 0) == 0) {
             current = line.substr(3);
-            if (current.size() > 4 && current.compare(current.size() - 4, 4, ".dbx") == 0)
-                files[current];
-            else
-                current.clear();
+            if (current.size() > 4 && current.compare(current.size() - 4, 4, ".dbx") == 0) files[current];
+            else current.clear();
         } else if (!current.empty() && !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) {
             files[current].push_back(line);
         }
@@ -43,8 +40,7 @@ std::string Describe(size_t position, const fixture::ReadMessage& message)
     std::snprintf(head, sizeof head, "%06zu 0x%08x ", position, message.record);
     std::ostringstream line;
     line << head;
-    if (!message.found)
-        line << "none - -";
+    if (!message.found) line << "none - -";
     else
         line << (message.kind == 2 ? "news " : "mail ") << message.text.size() << ' '
              << fixture::Sha256Hex(message.text);

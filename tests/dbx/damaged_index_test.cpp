@@ -62,8 +62,7 @@ std::string DeepTree(uint32_t depth, bool through_first_children, Records& expec
         NodeSpec node;
         if (through_first_children)
             node = {.first_child = child, .first_child_count = below, .entries = {{record, 0, 0}}};
-        else
-            node = {.entries = {{record, child, below}}};
+        else node = {.entries = {{record, child, below}}};
         PlaceNode(image, at, node);
         expected.push_back(record);
     }
@@ -111,7 +110,7 @@ TEST(DamagedIndex, EntriesAreBoundedByWhatTheFileCouldHold)
     std::string image = HeaderImage(1, kRoot, kRoot + kNodes * 16 + 64);
     for (uint32_t i = 0; i < kNodes; ++i) {
         uint32_t at = kRoot + 16 * i;
-        fixture::PatchLe32(image, at + 16, 0xFFFFFF00);  // bytes 17-19: count
+        fixture::PatchLe32(image, at + 16, 0xFFFFFF00);   // bytes 17-19: count
         fixture::PatchLe32(image, at + 24 + 4, at + 16);  // entry 0's child: the next node
         fixture::PatchLe32(image, at + 24 + 8, 1);
     }
@@ -133,7 +132,8 @@ TEST(DamagedIndex, OffsetsThatNameNoNode)
     // Non-zero subtree counts with a child offset of 0, or a child past the end: the rest is still listed.
     std::string image = HeaderImage(3, kRoot);
     PlaceNode(image, kRoot,
-              {.first_child = 0, .first_child_count = 5,
+              {.first_child = 0,
+               .first_child_count = 5,
                .entries = {{0xA000, 0, 3}, {0xB000, 0x9000, 1}, {0xC000, 0xFFFFFFF4, 2}, {0xD000, 0, 0}}});
     WalkResult walk = WalkIndex(image);
     EXPECT_EQ(walk.records, (Records{0xA000, 0xB000, 0xC000, 0xD000}));

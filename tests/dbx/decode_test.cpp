@@ -18,8 +18,11 @@ TEST(Decode, HeaderNodeEntryAndBlockHeadFieldsComeFromTheirPlaces)
     EXPECT_EQ(header.message_count, 7u);
     EXPECT_EQ(header.root_node, 0x3000u);
 
-    std::string node = fixture::EncodeNode({.self = 0x3000, .first_child = 0x3400, .first_child_count = 9,
-                                            .entries = {{0xA000, 0xB000, 3}}, .entry_count = 0x123456});
+    std::string node = fixture::EncodeNode({.self = 0x3000,
+                                            .first_child = 0x3400,
+                                            .first_child_count = 9,
+                                            .entries = {{0xA000, 0xB000, 3}},
+                                            .entry_count = 0x123456});
     node[16] = '\x7f';  // no part of the count, nor is byte 20 (the first child's count)
     dbx::NodeHead head = dbx::DecodeNodeHead(Bytes(node));
     EXPECT_EQ(head.first_child, 0x3400u);
@@ -50,22 +53,22 @@ TEST(Decode, MessageDataIsEntryFourThenEntryThree)
         {DirectAttribute(4, 0x1000), IndirectAttribute(5, 0), true, dbx::kKindMail, true, 0x1000},
         {IndirectAttribute(4, 0x18), DirectAttribute(5, 0), true, dbx::kKindMail, false, 0x18},
         {0x14 | 0x80 | (0xABCDEFu << 8), 0, true, dbx::kKindMail, true, 0xABCDEF},  // id 0x94: low bits 4
-        {0x04 | (0xFF12u << 8), 0, true, dbx::kKindMail, false, 0x12},               // bits 16-31 unused
+        {0x04 | (0xFF12u << 8), 0, true, dbx::kKindMail, false, 0x12},              // bits 16-31 unused
         {DirectAttribute(5, 0x1000), DirectAttribute(1, 0x2000), false, 0, false, 0},
         {0, 0, false, 0, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.entry3 << " " << c.entry4);
-        dbx::MessageDataEntry chosen = dbx::ChooseMessageData({.attribute_count = 6, .entry3 = c.entry3,
-                                                               .entry4 = c.entry4});
+        dbx::MessageDataEntry chosen =
+            dbx::ChooseMessageData({.attribute_count = 6, .entry3 = c.entry3, .entry4 = c.entry4});
         EXPECT_EQ(chosen.found, c.found);
         EXPECT_EQ(chosen.kind, c.kind);
         EXPECT_EQ(chosen.direct, c.direct);
         EXPECT_EQ(chosen.value, c.value);
     }
 
-    std::string record = fixture::EncodeRecord({.attributes = {0, 0, 0, DirectAttribute(4, 0x1000)},
-                                                .attribute_count = 0xFF});
+    std::string record =
+        fixture::EncodeRecord({.attributes = {0, 0, 0, DirectAttribute(4, 0x1000)}, .attribute_count = 0xFF});
     dbx::RecordHead head = dbx::DecodeRecordHead(Bytes(record + std::string(32, '\0')));
     EXPECT_EQ(head.attribute_count, 0xFFu);
     EXPECT_EQ(head.entry3, DirectAttribute(4, 0x1000));

@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "dbx/folder_list.h"
-#include "tests/dbx/store_image.h"
 #include "fixtures/dbx_builder.h"
 #include "fixtures/dbx_pieces.h"
 #include "fixtures/folder_list_builder.h"
+#include "tests/dbx/store_image.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ TEST(FolderList, TheRealStoresList)
     EXPECT_EQ(ReadList(image, &is_list, &damaged),
               (std::vector<std::string>{"0 ffffffff [Outlook Express] [] 0 4", "1 0 [Local Folders] [] 0 3",
                                         "4 1 [Inbox] [Inbox.dbx] 1 3", "5 1 [Outbox] [Outbox.dbx] 2 3",
-                                        "6 1 [Sent Items] [] 3 3", "7 1 [Deleted Items] [] 4 3",
-                                        "8 1 [Drafts] [] 5 3", "9 0 [Hotmail] [] 0 2"}));
+                                        "6 1 [Sent Items] [] 3 3", "7 1 [Deleted Items] [] 4 3", "8 1 [Drafts] [] 5 3",
+                                        "9 0 [Hotmail] [] 0 2"}));
     EXPECT_TRUE(is_list);
     EXPECT_FALSE(damaged);
 }
@@ -56,7 +56,9 @@ TEST(FolderList, BuiltListsReadBackThroughEveryIndexShape)
         std::vector<std::string> lines = ReadList(fixture::BuildFolderList(folders, fan_out), &is_list, &damaged);
         ASSERT_EQ(lines.size(), folders.size()) << fan_out;
         EXPECT_EQ(lines[2], "4 1 [Inbox] [Inbox.dbx] 1 3");
-        EXPECT_EQ(lines.back(), "139 4 [F\xe4" "39] [] 0 3");
+        EXPECT_EQ(lines.back(),
+                  "139 4 [F\xe4"
+                  "39] [] 0 3");
         EXPECT_TRUE(is_list);
         EXPECT_FALSE(damaged);
     }
@@ -92,16 +94,15 @@ TEST(FolderList, DamagedRecordsReadAsFarAsTheyGo)
         {"shorter than a head", sound.substr(0, 11), false, "0 0 [] [] 0 0"},
         {"entries past the end", many_entries, false, "4 1 [] [] 1 3"},  // the data area lies beyond
         {"text cut by the end", sound.substr(0, sound.size() - 6), false, "4 1 [Inbox] [Inbox.] 1 3"},
-        {"text past the end", with_entry(2, fixture::IndirectAttribute(0x02, 0xFFFF)), false,
-         "4 1 [] [Inbox.dbx] 1 3"},
+        {"text past the end", with_entry(2, fixture::IndirectAttribute(0x02, 0xFFFF)), false, "4 1 [] [Inbox.dbx] 1 3"},
         {"text in the entry", with_entry(2, fixture::DirectAttribute(0x02, 5)), false, "4 1 [] [Inbox.dbx] 1 3"},
         {"number past the end", with_entry(0, fixture::IndirectAttribute(0x00, 0xFFFFFF)), false,
          "0 1 [Inbox] [Inbox.dbx] 1 3"},
     };
     for (const Case& c : cases) {
         dbx::FolderRecord record;
-        bool decoded = dbx::DecodeFolderRecord(reinterpret_cast<const unsigned char*>(c.bytes.data()),
-                                               c.bytes.size(), record);
+        bool decoded =
+            dbx::DecodeFolderRecord(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), record);
         EXPECT_EQ(decoded, c.sound) << c.what;
         EXPECT_EQ(Describe(record), c.expected) << c.what;
     }

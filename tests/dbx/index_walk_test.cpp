@@ -16,7 +16,8 @@ TEST(IndexWalk, FirstChildAndEntryChildrenGiveAnInOrderList)
     // Root: first child {X}; entries A (child {Y}), B, C.
     std::string image = HeaderImage(5, kRoot);
     PlaceNode(image, kRoot,
-              {.first_child = 0x3400, .first_child_count = 1,
+              {.first_child = 0x3400,
+               .first_child_count = 1,
                .entries = {{0xA000, 0x3800, 1}, {0xB000, 0, 0}, {0xC000, 0, 0}}});
     PlaceNode(image, 0x3400, {.entries = {{0x1000, 0, 0}}});  // X
     PlaceNode(image, 0x3800, {.entries = {{0x2000, 0, 0}}});  // Y
@@ -58,9 +59,9 @@ TEST(IndexWalk, EntryCountIsTheTwentyFourBitsOfBytes17To19)
 TEST(IndexWalk, ChildrenWithAZeroCountAreNotFollowed)
 {
     std::string image = HeaderImage(2, kRoot);
-    PlaceNode(image, kRoot,
-              {.first_child = 0x3400, .first_child_count = 0,
-               .entries = {{0xA000, 0x3800, 0}, {0xB000, 0xFFFFFFF0, 0}}});
+    PlaceNode(
+        image, kRoot,
+        {.first_child = 0x3400, .first_child_count = 0, .entries = {{0xA000, 0x3800, 0}, {0xB000, 0xFFFFFFF0, 0}}});
     PlaceNode(image, 0x3400, {.entries = {{0x1000, 0, 0}}});
     PlaceNode(image, 0x3800, {.entries = {{0x2000, 0, 0}}});
     WalkResult walk = WalkIndex(image);

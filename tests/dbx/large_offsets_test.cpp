@@ -62,8 +62,7 @@ TEST(LargeOffsets, StructuresBeyondTwoGiBAndNearFourGiB)
     // Root beyond 2 GiB; its first child higher up; an entry child in the last bytes below 4 GiB.
     std::vector<FilePiece> pieces = {
         {0, fixture::EncodeHeader(3, 0x80000000)},
-        Node(0x80000000, {.first_child = 0xF0000000, .first_child_count = 1,
-                          .entries = {{0x80001000, 0xFFFFFF40, 1}}}),
+        Node(0x80000000, {.first_child = 0xF0000000, .first_child_count = 1, .entries = {{0x80001000, 0xFFFFFF40, 1}}}),
         Node(0xF0000000, {.entries = {{0xFFFFFFC0, 0, 0}}}),
         Node(0xFFFFFF40, {.entries = {{0xA0000000, 0, 0}}}),
         Record(0x80001000, 0xC0000000, false),
@@ -135,8 +134,8 @@ TEST(LargeOffsets, ARecordBelowFourGiBWhoseValueLiesPastItReadsNoValue)
     fixture::RecordSpec record{.self = kRecord,
                                .attributes = {DirectAttribute(0, 1), IndirectAttribute(1, 4), IndirectAttribute(2, 4),
                                               IndirectAttribute(4, 0x10), DirectAttribute(5, 0)}};
-    std::vector<FilePiece> pieces = {{0, header}, {kRecord, fixture::EncodeRecord(record)},
-                                     Block(0x2000, "the wrapped-around block", 0)};
+    std::vector<FilePiece> pieces = {
+        {0, header}, {kRecord, fixture::EncodeRecord(record)}, Block(0x2000, "the wrapped-around block", 0)};
     if (!WriteSparse(path, pieces)) GTEST_SKIP() << "the file system does not keep sparse files";
 
     platform::FileHandle file = platform::OpenForReading(path.c_str());

@@ -38,28 +38,48 @@ dbx::MessageFacts Facts(bool has_received, uint64_t received, bool has_sent, uin
 }
 
 const FactsCase kCases[] = {
-    {"everything", {FactShape::InData, 0x81, FactShape::InData, kSent, FactShape::InData, kReceived}, 0x400,
+    {"everything",
+     {FactShape::InData, 0x81, FactShape::InData, kSent, FactShape::InData, kReceived},
+     0x400,
      Facts(true, kReceived, true, kSent, true, 0x81)},
-    {"flags in the entry", {FactShape::Direct, 0x20081, FactShape::InData, kSent, FactShape::Absent, 0}, 0x400,
+    {"flags in the entry",
+     {FactShape::Direct, 0x20081, FactShape::InData, kSent, FactShape::Absent, 0},
+     0x400,
      Facts(false, 0, true, kSent, true, 0x20081)},
     {"nothing", {}, 0x400, Facts(false, 0, false, 0, false, 0)},
-    {"header only", {FactShape::InData, 0x80, FactShape::InData, kSent, FactShape::InData, kReceived}, 0,
+    {"header only",
+     {FactShape::InData, 0x80, FactShape::InData, kSent, FactShape::InData, kReceived},
+     0,
      Facts(true, kReceived, true, kSent, true, 0x80, true)},
-    {"no body bit but a text", {FactShape::Direct, 0x80, FactShape::Absent, 0, FactShape::Absent, 0}, 0x400,
+    {"no body bit but a text",
+     {FactShape::Direct, 0x80, FactShape::Absent, 0, FactShape::Absent, 0},
+     0x400,
      Facts(false, 0, false, 0, true, 0x80)},
-    {"downloaded without text", {FactShape::Direct, 0x81, FactShape::Absent, 0, FactShape::Absent, 0}, 0,
+    {"downloaded without text",
+     {FactShape::Direct, 0x81, FactShape::Absent, 0, FactShape::Absent, 0},
+     0,
      Facts(false, 0, false, 0, true, 0x81)},
     {"no flags, no text", {}, 0, Facts(false, 0, false, 0, false, 0)},
-    {"times past the record", {FactShape::OutOfRange, 0, FactShape::OutOfRange, 0, FactShape::OutOfRange, 0},
-     0x400, Facts(false, 0, false, 0, false, 0)},
-    {"times in the entry", {FactShape::Direct, 1, FactShape::Direct, 0, FactShape::Direct, 0}, 0x400,
-     Facts(false, 0, false, 0, true, 1)},
-    {"zero times", {FactShape::Absent, 0, FactShape::InData, 0, FactShape::InData, 0}, 0x400,
+    {"times past the record",
+     {FactShape::OutOfRange, 0, FactShape::OutOfRange, 0, FactShape::OutOfRange, 0},
+     0x400,
      Facts(false, 0, false, 0, false, 0)},
-    {"times no clock can show", {FactShape::Absent, 0, FactShape::InData, ~0ull, FactShape::InData, 1ull << 63},
-     0x400, Facts(false, 0, false, 0, false, 0)},
-    {"large flags in the data area", {FactShape::InData, 0xFF1FFFFF, FactShape::Absent, 0, FactShape::Absent, 0},
-     0x400, Facts(false, 0, false, 0, true, 0xFF1FFFFF)},
+    {"times in the entry",
+     {FactShape::Direct, 1, FactShape::Direct, 0, FactShape::Direct, 0},
+     0x400,
+     Facts(false, 0, false, 0, true, 1)},
+    {"zero times",
+     {FactShape::Absent, 0, FactShape::InData, 0, FactShape::InData, 0},
+     0x400,
+     Facts(false, 0, false, 0, false, 0)},
+    {"times no clock can show",
+     {FactShape::Absent, 0, FactShape::InData, ~0ull, FactShape::InData, 1ull << 63},
+     0x400,
+     Facts(false, 0, false, 0, false, 0)},
+    {"large flags in the data area",
+     {FactShape::InData, 0xFF1FFFFF, FactShape::Absent, 0, FactShape::Absent, 0},
+     0x400,
+     Facts(false, 0, false, 0, true, 0xFF1FFFFF)},
 };
 
 void ExpectFacts(const dbx::MessageFacts& got, const dbx::MessageFacts& expected, const char* name)
@@ -102,8 +122,8 @@ TEST(MessageFacts, CutRecordsLoseOnlyWhatIsCutOff)
 
 TEST(MessageFacts, EveryFlagCombinationReadsBack)
 {
-    const uint32_t bits[] = {dbx::kStoreFlagRead,      dbx::kStoreFlagAnswered, dbx::kStoreFlagForwarded,
-                             dbx::kStoreFlagFlagged,   dbx::kStoreFlagDraft,    dbx::kStoreFlagBodyDownloaded};
+    const uint32_t bits[] = {dbx::kStoreFlagRead,    dbx::kStoreFlagAnswered, dbx::kStoreFlagForwarded,
+                             dbx::kStoreFlagFlagged, dbx::kStoreFlagDraft,    dbx::kStoreFlagBodyDownloaded};
     for (uint32_t combination = 0; combination < 64; ++combination) {
         uint32_t flags = 0;
         for (int bit = 0; bit < 6; ++bit)

@@ -25,7 +25,7 @@ dbx::MessageData Lookup(const RecordSpec& record, bool* damaged = nullptr, uint3
 // Entries 0 to 2 and 5 of a typical record; entries 3 and 4 as given.
 std::vector<uint32_t> Attributes(uint32_t entry3, uint32_t entry4)
 {
-    return {DirectAttribute(0, 1), IndirectAttribute(1, 0), IndirectAttribute(2, 4), entry3, entry4,
+    return {DirectAttribute(0, 1),   IndirectAttribute(1, 0), IndirectAttribute(2, 4), entry3, entry4,
             IndirectAttribute(8, 12)};
 }
 
@@ -102,8 +102,8 @@ TEST(MessageLookup, DataAreaValueLiesBehindTheAttributeEntries)
 TEST(MessageLookup, EntriesThreeAndFourAreReadWhateverTheRecordsCount)
 {
     // N = 2 in the record, yet positions 3 and 4 are read; an indirect value then lies at 12 + 8 + d.
-    RecordSpec record{.attributes = Attributes(0x04 | 16 << 8, 0), .attribute_count = 2,
-                      .data_area = std::string(32, '\0')};
+    RecordSpec record{
+        .attributes = Attributes(0x04 | 16 << 8, 0), .attribute_count = 2, .data_area = std::string(32, '\0')};
     std::string bytes = fixture::EncodeRecord(record);
     fixture::Place(bytes, 12 + 8 + 16, fixture::Le32(0xBEEF));
     std::string image = HeaderImage(1, 0);
@@ -117,8 +117,8 @@ TEST(MessageLookup, EntriesThreeAndFourAreReadWhateverTheRecordsCount)
 TEST(MessageLookup, RecordsWithoutMessageDataOrText)
 {
     bool damaged = true;
-    dbx::MessageData data = Lookup({.attributes = Attributes(IndirectAttribute(5, 0), IndirectAttribute(6, 0))},
-                                   &damaged);
+    dbx::MessageData data =
+        Lookup({.attributes = Attributes(IndirectAttribute(5, 0), IndirectAttribute(6, 0))}, &damaged);
     EXPECT_FALSE(data.found);
     EXPECT_FALSE(damaged);
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/dbx/scratch_dir.h"
 #include "fixtures/dbx_builder.h"
+#include "tests/dbx/scratch_dir.h"
 #include "tests/support/recovery_pieces.h"
 
 namespace {
@@ -39,8 +39,8 @@ TEST(RecoveryScan, RecognisesLiveAndFreedHeadsAndNothingElse)
          0, true, 11 | dbx::kInfoFreed},
         {"a freed last block of zeros keeps its lost bytes", Head(0x1000, 0x1FC, 0x210, 0) + std::string(0x200, '\0'),
          0, true, 4 | dbx::kInfoFreed},
-        {"a freed block cut by the end of the file", Head(0x1000, 0x1FC, 0x210, 0x1210) + text.substr(0, 100), 0,
-         true, 100 | dbx::kInfoFreed},
+        {"a freed block cut by the end of the file", Head(0x1000, 0x1FC, 0x210, 0x1210) + text.substr(0, 100), 0, true,
+         100 | dbx::kInfoFreed},
         {"a freed size word with another object size", Head(0x1000, 0x1FC, 0x200, 0) + text, 0, false, 0},
         {"fewer than 16 bytes", Head(0x1000, 0x200, 1, 0).substr(0, 15), 0, false, 0},
     };

@@ -12,9 +12,8 @@ public:
     ScratchDir()
     {
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("dovan-dbx-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
-                 std::to_string(std::random_device{}()));
+        path_ = std::filesystem::temp_directory_path() / ("dovan-dbx-" + std::string(test->test_suite_name()) + "-" +
+                                                          test->name() + "-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "dbx/dbx_file.h"
-#include "tests/dbx/scratch_dir.h"
 #include "fixtures/dbx_pieces.h"
+#include "tests/dbx/scratch_dir.h"
 #include "tests/support/store_reading.h"
 
 // An image written to a scratch file and opened as a DbxFile for as long as the object lives.

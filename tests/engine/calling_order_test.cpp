@@ -15,8 +15,8 @@ namespace {
 struct FailureCase {
     const char* failing;  // the entry point whose first call fails
     ErrorChoice answer;
-    Trace calls;          // what the writer receives after StartConvert
-    int converted;        // the summary's count; -1 when the run stops without one
+    Trace calls;    // what the writer receives after StartConvert
+    int converted;  // the summary's count; -1 when the run stops without one
 };
 
 // One folder, Inbox, of two messages: "A\r\n" and "BB\r\n".

@@ -112,8 +112,7 @@ TEST_F(ConversionRun, ARunWhoseFoldersAreAllSkippedStillFinishesWithASummary)
     front_end.Answer(ErrorChoice::SkipFolder);
     front_end.Answer(ErrorChoice::SkipFolder);
     EXPECT_EQ(Run(), RunOutcome::Completed);
-    EXPECT_EQ(recorded.Trace(),
-              (Trace{"StartConvert", "NewFolder A FAILED", "NewFolder B FAILED", "FinishConvert"}));
+    EXPECT_EQ(recorded.Trace(), (Trace{"StartConvert", "NewFolder A FAILED", "NewFolder B FAILED", "FinishConvert"}));
     EXPECT_EQ(front_end.messages, Trace{"0 message(s) were converted."});
     EXPECT_EQ(front_end.EventsStartingWith("folder skipped"), (Trace{"folder skipped A", "folder skipped B"}));
 }

@@ -30,8 +30,8 @@ struct Case {
 };
 
 // Message 2 has two blocks; its second piece (the third AppendBuffer of the run) is the one made to fail.
-const Trace kBeforeFailure{"NewFolder Inbox", "NewMessage 1", "AppendBuffer 5", "FinishMessage", "NewMessage 1",
-                           "AppendBuffer 512", "AppendBuffer 188 FAILED"};
+const Trace kBeforeFailure{"NewFolder Inbox", "NewMessage 1",     "AppendBuffer 5",         "FinishMessage",
+                           "NewMessage 1",    "AppendBuffer 512", "AppendBuffer 188 FAILED"};
 const Trace kMessage2{"NewMessage 1", "AppendBuffer 512", "AppendBuffer 188", "AppendBuffer 2", "FinishMessage"};
 const Trace kMessage3{"NewMessage 1", "AppendBuffer 7", "FinishMessage"};
 
@@ -55,17 +55,31 @@ std::string Inbox(const enginetest::Scratch& scratch)
 TEST(DiscardMessage, TheMessageGivenUpIsTakenBackWhateverTheAnswer)
 {
     const Case cases[] = {
-        {"Retry: exactly one whole copy follows", {{"AppendBuffer", 3}}, {ErrorChoice::Retry}, true,
-         Join({{"DiscardMessage"}, kMessage2, kMessage3, {"FinishFolder"}}), 3},
-        {"Skip Mail: none of it", {{"AppendBuffer", 3}}, {ErrorChoice::SkipMail}, true,
-         Join({{"DiscardMessage"}, kMessage3, {"FinishFolder"}}), 2},
-        {"Skip Folder", {{"AppendBuffer", 3}}, {ErrorChoice::SkipFolder}, true, {"DiscardMessage", "FinishFolder"},
+        {"Retry: exactly one whole copy follows",
+         {{"AppendBuffer", 3}},
+         {ErrorChoice::Retry},
+         true,
+         Join({{"DiscardMessage"}, kMessage2, kMessage3, {"FinishFolder"}}),
+         3},
+        {"Skip Mail: none of it",
+         {{"AppendBuffer", 3}},
+         {ErrorChoice::SkipMail},
+         true,
+         Join({{"DiscardMessage"}, kMessage3, {"FinishFolder"}}),
+         2},
+        {"Skip Folder", {{"AppendBuffer", 3}}, {ErrorChoice::SkipFolder}, true, {"DiscardMessage", "FinishFolder"}, 1},
+        {"Abort Processing",
+         {{"AppendBuffer", 3}},
+         {ErrorChoice::AbortProcessing},
+         false,
+         {"DiscardMessage", "FinishFolder"},
          1},
-        {"Abort Processing", {{"AppendBuffer", 3}}, {ErrorChoice::AbortProcessing}, false,
-         {"DiscardMessage", "FinishFolder"}, 1},
         {"a refused DiscardMessage is asked about once more, and that answer stands",
-         {{"AppendBuffer", 3}, {"DiscardMessage", 1}}, {ErrorChoice::Retry, ErrorChoice::SkipMail}, true,
-         Join({{"DiscardMessage FAILED"}, kMessage3, {"FinishFolder"}}), 2},
+         {{"AppendBuffer", 3}, {"DiscardMessage", 1}},
+         {ErrorChoice::Retry, ErrorChoice::SkipMail},
+         true,
+         Join({{"DiscardMessage FAILED"}, kMessage3, {"FinishFolder"}}),
+         2},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);

@@ -47,8 +47,8 @@ TEST_F(FolderConversion, PassesEveryMessageInIndexOrderAndMovesTheProgressBar)
 {
     fixture::FixtureOptions options;
     options.entries_per_node = 2;  // a tree of several nodes
-    std::string path = scratch.Store("Inbox.dbx",
-                                     {Message("one\r\n"), Message("two\r\n", {}, 2), Message("three\r\n")}, options);
+    std::string path =
+        scratch.Store("Inbox.dbx", {Message("one\r\n"), Message("two\r\n", {}, 2), Message("three\r\n")}, options);
     EXPECT_TRUE(Convert(path));
     EXPECT_EQ(recorded.Trace(), (Trace{"NewFolder Inbox", "NewMessage 1", "AppendBuffer 5", "FinishMessage",
                                        "NewMessage 2", "AppendBuffer 5", "FinishMessage", "NewMessage 1",
@@ -64,9 +64,8 @@ TEST_F(FolderConversion, PiecesFollowTheBlocksAndTheTextEndsWithALineFeed)
     std::string long_text(4100, 'x');
     long_text.back() = '\n';
     std::string two_blocks(812, 'y');
-    std::string path = scratch.Store(
-        "Inbox.dbx", {Message(long_text, {4100}), Message(two_blocks, {512, 0, 300}), Message("ends in CR\r", {11}),
-                      Message("a\nb\n", {2, 2})});
+    std::string path = scratch.Store("Inbox.dbx", {Message(long_text, {4100}), Message(two_blocks, {512, 0, 300}),
+                                                   Message("ends in CR\r", {11}), Message("a\nb\n", {2, 2})});
     EXPECT_TRUE(Convert(path));
     // 4100 bytes in one block: 2048, 2048, 4. Two blocks (and an empty one): 512, then 300, then the CR LF that
     // a text not ending in a line feed gets. A text ending in CR gets it too; one ending in LF does not.
@@ -135,9 +134,8 @@ TEST_F(FolderConversion, AFileThatCannotBeOpenedIsAskedAboutAtFileLevel)
 TEST_F(FolderConversion, ATextReachingPastTheEndOfTheFileFailsItsMessageAsDamaged)
 {
     fixture::StoreLayout layout;
-    std::string image = fixture::BuildDbx({Message("good one\r\n"), Message(std::string(700, 'z'), {512, 188}),
-                                           Message("good two\r\n")},
-                                          {}, &layout);
+    std::string image = fixture::BuildDbx(
+        {Message("good one\r\n"), Message(std::string(700, 'z'), {512, 188}), Message("good two\r\n")}, {}, &layout);
     // The second block of message 2 claims more text than the file holds.
     fixture::PatchLe32(image, layout.blocks[1][1] + 8, 0x7FFFFFF0);
     std::string path = scratch.File("Inbox.dbx", image);

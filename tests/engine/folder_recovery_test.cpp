@@ -35,8 +35,10 @@ std::string Body(const std::string& text) { return text.substr(text.find("\r\n")
 std::string DeletedHeader(uint32_t at, uint32_t blocks)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "X-Dovan-Recovered: deleted text at 0x%08X, %u block%s, %u bytes lost (each "
-                  "shown as ?)\r\n", at, blocks, blocks == 1 ? "" : "s", blocks * 4);
+    std::snprintf(line, sizeof line,
+                  "X-Dovan-Recovered: deleted text at 0x%08X, %u block%s, %u bytes lost (each "
+                  "shown as ?)\r\n",
+                  at, blocks, blocks == 1 ? "" : "s", blocks * 4);
     return line;
 }
 
@@ -92,9 +94,15 @@ TEST_F(FolderRecovery, ADeletedMessageOnTheFreeListComesBackWithItsLostBytesMark
 
     EXPECT_TRUE(Recover(image));
     // The header line, then per block the placeholder for its lost bytes and the rest of its text.
-    Trace expected{"NewFolder Inbox (recovered)", "NewMessage 1",
-                   "AppendBuffer " + std::to_string(DeletedHeader(at, 3).size()), "AppendBuffer 4", "AppendBuffer 508",
-                   "AppendBuffer 4", "AppendBuffer 508", "AppendBuffer 4", "AppendBuffer 172"};
+    Trace expected{"NewFolder Inbox (recovered)",
+                   "NewMessage 1",
+                   "AppendBuffer " + std::to_string(DeletedHeader(at, 3).size()),
+                   "AppendBuffer 4",
+                   "AppendBuffer 508",
+                   "AppendBuffer 4",
+                   "AppendBuffer 508",
+                   "AppendBuffer 4",
+                   "AppendBuffer 172"};
     if (deleted.back() != '\n') expected.push_back("AppendBuffer 2");
     expected.insert(expected.end(), {"FinishMessage", "FinishFolder"});
     EXPECT_EQ(recorded.Trace(), expected);
@@ -169,9 +177,9 @@ TEST_F(FolderRecovery, WhatCouldBeReadOfAMessageCutByDamageGoesToTheRecoveredFol
 {
     struct CutCase {
         const char* name;
-        uint32_t block;     // the block of the first message whose head is damaged
-        uint32_t word;      // which word of its head: 8 the text length, 12 the next block
-        bool loop;          // the next word points back to the first block; else the word is made too large
+        uint32_t block;  // the block of the first message whose head is damaged
+        uint32_t word;   // which word of its head: 8 the text length, 12 the next block
+        bool loop;       // the next word points back to the first block; else the word is made too large
         uint32_t blocks_read;
     };
     const CutCase kCases[] = {

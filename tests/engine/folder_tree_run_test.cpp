@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "engine/conversion_run.h"
+#include "fixtures/folder_list_builder.h"
 #include "tests/engine/support/language.h"
 #include "tests/engine/support/recorded_plugin.h"
 #include "tests/engine/support/recording_front_end.h"
 #include "tests/engine/support/scratch.h"
-#include "fixtures/folder_list_builder.h"
 
 using Trace = std::vector<std::string>;
 using fixture::FixtureFolder;
@@ -76,21 +76,36 @@ TEST_F(FolderTreeRun, TheStoresTreeReachesTheWriterParentsFirst)
     Mail("2026.dbx", 0);  // subfolders but no message: still announced
 
     EXPECT_EQ(Run(), engine::RunOutcome::Completed);
-    EXPECT_EQ(front_end.EventsStartingWith("folder "),
-              (Trace{"folder Inbox 1/10 [1 / 10]", "folder Entwürfe 2/10 [2 / 10]",
-                     "folder Projects/2026 3/10 [3 / 10]",
-                     "folder Projects/2026/Deep 4/10 [4 / 10]", "folder Žó?M 5/10 [5 / 10]",
-                     "folder Archive 6/10 [6 / 10]", "folder ARCHIVE (2) 7/10 [7 / 10]",
-                     "folder archive (3) 8/10 [8 / 10]", "folder mail.example.com/INBOX 9/10 [9 / 10]",
-                     "folder Notes 10/10 [10 / 10]"}));
-    EXPECT_EQ(FolderCalls(),
-              (Trace{"NewTreeFolder Inbox", "FinishFolder", "NewTreeFolder Entwürfe", "FinishFolder",
-                     "NewTreeFolder Projects +subfolders", "FinishFolder", "NewTreeFolder Projects/2026 +subfolders",
-                     "FinishFolder", "NewTreeFolder Projects/2026/Deep", "FinishFolder", "NewTreeFolder Žó_M",
-                     "FinishFolder", "NewTreeFolder Archive", "FinishFolder", "NewTreeFolder ARCHIVE (2)",
-                     "FinishFolder", "NewTreeFolder archive (3)", "FinishFolder",
-                     "NewTreeFolder mail.example.com +subfolders", "FinishFolder",
-                     "NewTreeFolder mail.example.com/INBOX", "FinishFolder", "NewTreeFolder Notes", "FinishFolder"}));
+    EXPECT_EQ(
+        front_end.EventsStartingWith("folder "),
+        (Trace{"folder Inbox 1/10 [1 / 10]", "folder Entwürfe 2/10 [2 / 10]", "folder Projects/2026 3/10 [3 / 10]",
+               "folder Projects/2026/Deep 4/10 [4 / 10]", "folder Žó?M 5/10 [5 / 10]", "folder Archive 6/10 [6 / 10]",
+               "folder ARCHIVE (2) 7/10 [7 / 10]", "folder archive (3) 8/10 [8 / 10]",
+               "folder mail.example.com/INBOX 9/10 [9 / 10]", "folder Notes 10/10 [10 / 10]"}));
+    EXPECT_EQ(FolderCalls(), (Trace{"NewTreeFolder Inbox",
+                                    "FinishFolder",
+                                    "NewTreeFolder Entwürfe",
+                                    "FinishFolder",
+                                    "NewTreeFolder Projects +subfolders",
+                                    "FinishFolder",
+                                    "NewTreeFolder Projects/2026 +subfolders",
+                                    "FinishFolder",
+                                    "NewTreeFolder Projects/2026/Deep",
+                                    "FinishFolder",
+                                    "NewTreeFolder Žó_M",
+                                    "FinishFolder",
+                                    "NewTreeFolder Archive",
+                                    "FinishFolder",
+                                    "NewTreeFolder ARCHIVE (2)",
+                                    "FinishFolder",
+                                    "NewTreeFolder archive (3)",
+                                    "FinishFolder",
+                                    "NewTreeFolder mail.example.com +subfolders",
+                                    "FinishFolder",
+                                    "NewTreeFolder mail.example.com/INBOX",
+                                    "FinishFolder",
+                                    "NewTreeFolder Notes",
+                                    "FinishFolder"}));
     EXPECT_EQ(front_end.messages, Trace{"9 message(s) were converted."});
 
     // In Japanese: the names decode from cp932.
@@ -143,9 +158,9 @@ TEST_F(FolderTreeRun, TheRealStoresShapeGivesInboxAndOutboxAtTheTop)
     front_end = {};
     engine::RunOptions options;
     options.layout = engine::FolderLayout::Tree;
-    EXPECT_EQ(engine::RunConversion(corpus.c_str(), scratch.Path("real").c_str(), recorded.plugin(), front_end,
-                                    options),
-              engine::RunOutcome::Completed);
+    EXPECT_EQ(
+        engine::RunConversion(corpus.c_str(), scratch.Path("real").c_str(), recorded.plugin(), front_end, options),
+        engine::RunOutcome::Completed);
     EXPECT_EQ(front_end.EventsStartingWith("folder "),
               (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
     EXPECT_EQ(FolderCalls(), (Trace{"NewTreeFolder Inbox", "FinishFolder"}));

@@ -44,10 +44,14 @@ Lines Tree(const std::vector<FolderRecord>& list, const std::vector<std::string>
 
 std::vector<FolderRecord> Standard()
 {
-    return {{0, kRootParent, "Outlook Express", "", 0, 4}, {1, 0, "Local Folders", "", 0, 3},
-            {4, 1, "Inbox", "Inbox.dbx", 1, 3},            {5, 1, "Outbox", "Outbox.dbx", 2, 3},
-            {6, 1, "Sent Items", "", 3, 3},                {7, 1, "Deleted Items", "", 4, 3},
-            {8, 1, "Drafts", "", 5, 3},                    {9, 0, "Hotmail", "", 0, 2}};
+    return {{0, kRootParent, "Outlook Express", "", 0, 4},
+            {1, 0, "Local Folders", "", 0, 3},
+            {4, 1, "Inbox", "Inbox.dbx", 1, 3},
+            {5, 1, "Outbox", "Outbox.dbx", 2, 3},
+            {6, 1, "Sent Items", "", 3, 3},
+            {7, 1, "Deleted Items", "", 4, 3},
+            {8, 1, "Drafts", "", 5, 3},
+            {9, 0, "Hotmail", "", 0, 2}};
 }
 
 TEST(FolderTree, PlacesFoldersAsTheListSays)
@@ -81,8 +85,7 @@ TEST(FolderTree, PlacesFoldersAsTheListSays)
         {"an unlisted file named like a listed folder",
          {"ARCHIVE.dbx", "archive2.dbx", "IMAP INBOX.dbx", "inbox.dbx", "mail.example.com.dbx", "Old.dbx"},
          {"Inbox [inbox.dbx]", "Archive [ARCHIVE.dbx]", "archive (2) [archive2.dbx]", "mail.example.com +sub",
-          "mail.example.com/INBOX [IMAP INBOX.dbx]", "mail.example.com (2) [mail.example.com.dbx]",
-          "Old [Old.dbx]"}},
+          "mail.example.com/INBOX [IMAP INBOX.dbx]", "mail.example.com (2) [mail.example.com.dbx]", "Old [Old.dbx]"}},
     };
     for (const Case& c : cases) EXPECT_EQ(Tree(list, c.files), c.expected) << c.what;
 }
@@ -91,7 +94,10 @@ TEST(FolderTree, NamesDecodeFromTheCodePage)
 {
     std::vector<FolderRecord> list = {{0, kRootParent, "", "", 0, 4},
                                       {1, 0, "Lokale Ordner", "", 0, 3},
-                                      {4, 1, "Entw\xfc" "rfe", "Entwurf.dbx", 5, 3},
+                                      {4, 1,
+                                       "Entw\xfc"
+                                       "rfe",
+                                       "Entwurf.dbx", 5, 3},
                                       {5, 1, "\x8e\xf3\x90M", "Jp.dbx", 0, 3},
                                       {6, 1, "\x8e\xf3\x90\x4d", "Jp2.dbx", 0, 3},
                                       {7, 1, "", "Nameless.dbx", 0, 3}};
@@ -127,19 +133,30 @@ TEST(FolderTree, HostileListsFinishWithEveryFile)
         Lines first;  // the first lines of the tree
         size_t folders;
     } cases[] = {
-        {"its own parent", {{5, 5, "Self", "a.dbx", 0, 3}, {6, 5, "Child", "b.dbx", 0, 3}},
-         {"Self [a.dbx] +sub", "Self/Child [b.dbx]"}, 3},
-        {"a cycle of two", {{5, 6, "A", "a.dbx", 0, 3}, {6, 5, "B", "b.dbx", 0, 3}}, {"B [b.dbx] +sub", "B/A [a.dbx]"},
+        {"its own parent",
+         {{5, 5, "Self", "a.dbx", 0, 3}, {6, 5, "Child", "b.dbx", 0, 3}},
+         {"Self [a.dbx] +sub", "Self/Child [b.dbx]"},
          3},
-        {"a parent that is not listed", {{5, 77, "Orphan", "a.dbx", 0, 3}, {6, 5, "Child", "b.dbx", 0, 3}},
-         {"Orphan [a.dbx] +sub", "Orphan/Child [b.dbx]"}, 3},
-        {"repeated ids", {{5, 0, "First", "", 0, 1}, {5, 0, "Second", "a.dbx", 0, 1}, {6, 5, "Child", "b.dbx", 0, 1}},
-         {"First +sub", "First/Child [b.dbx]", "Second [a.dbx]"}, 4},
+        {"a cycle of two",
+         {{5, 6, "A", "a.dbx", 0, 3}, {6, 5, "B", "b.dbx", 0, 3}},
+         {"B [b.dbx] +sub", "B/A [a.dbx]"},
+         3},
+        {"a parent that is not listed",
+         {{5, 77, "Orphan", "a.dbx", 0, 3}, {6, 5, "Child", "b.dbx", 0, 3}},
+         {"Orphan [a.dbx] +sub", "Orphan/Child [b.dbx]"},
+         3},
+        {"repeated ids",
+         {{5, 0, "First", "", 0, 1}, {5, 0, "Second", "a.dbx", 0, 1}, {6, 5, "Child", "b.dbx", 0, 1}},
+         {"First +sub", "First/Child [b.dbx]", "Second [a.dbx]"},
+         4},
         {"roots with files", all_roots, {"a [a.dbx]", "b [b.dbx]"}, 3},
         {"names of any bytes",
-         {{5, 0, "..", "a.dbx", 0, 1}, {6, 0, "a/b\\c", "b.dbx", 0, 1}, {7, 0, std::string("nul\0x", 5), "", 0, 1},
+         {{5, 0, "..", "a.dbx", 0, 1},
+          {6, 0, "a/b\\c", "b.dbx", 0, 1},
+          {7, 0, std::string("nul\0x", 5), "", 0, 1},
           {8, 7, "CON.txt", "c.dbx", 0, 1}},
-         {"..= [a.dbx] | ..", "a=b=c [b.dbx] | a/b\\c", "nul= +sub | nul", "nul=/CON=.txt [c.dbx] | nul/CON.txt"}, 4},
+         {"..= [a.dbx] | ..", "a=b=c [b.dbx] | a/b\\c", "nul= +sub | nul", "nul=/CON=.txt [c.dbx] | nul/CON.txt"},
+         4},
         {"100,000 levels", chain(100000, 0, "a.dbx"), {"L +sub", "L/L +sub"}, 100002},
         {"100,000 levels in a cycle", cycle, {"L +sub", "L/L +sub"}, 100001},
         {"100,000 siblings of one name", siblings, {"Same [a.dbx]"}, 3},  // only the one with a file

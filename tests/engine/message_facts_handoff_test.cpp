@@ -48,7 +48,6 @@ TEST(MessageFactsHandoff, EveryStoreFlagCombinationMapsToThePluginsBits)
     EXPECT_EQ(engine::MakePluginFacts(dbx::MessageFacts{}).present, 0u);
 }
 
-
 std::vector<DovanMessageFacts> RecordedFacts(const engine::WriterPlugin& plugin)
 {
     auto count = reinterpret_cast<RecordFactsCountFn>(platform::FindSymbol(plugin.library, "RecordFactsCount"));
@@ -83,8 +82,7 @@ TEST(MessageFactsHandoff, BeforeEveryNewMessageIncludingRetries)
     recorded.Fail("NewMessage", 2, ENOSPC);  // the second message is tried twice
     front_end.Answer(engine::ErrorChoice::Retry);
 
-    engine::RunConversion(scratch.Path("source").c_str(), scratch.Path("out").c_str(), recorded.plugin(),
-                          front_end);
+    engine::RunConversion(scratch.Path("source").c_str(), scratch.Path("out").c_str(), recorded.plugin(), front_end);
 
     std::vector<DovanMessageFacts> handed = RecordedFacts(recorded.plugin());
     ASSERT_EQ(handed.size(), 4u);

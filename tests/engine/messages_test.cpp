@@ -63,7 +63,8 @@ TEST(Messages, NumbersAndTextsAreFilledIn)
     }
     LanguageScope scope("ja_JP.UTF-8");
     EXPECT_EQ(FormatMessageNumber(5, 42), "42 個のメッセージを変換しました。");
-    EXPECT_EQ(FormatMessageText(12, "C:\\Mail"), "この出力形式の標準の変換先フォルダは C:\\Mail です。\r\n変更しますか？");
+    EXPECT_EQ(FormatMessageText(12, "C:\\Mail"),
+              "この出力形式の標準の変換先フォルダは C:\\Mail です。\r\n変更しますか？");
 }
 
 TEST(Messages, TheSystemTextGoesOnTheNextLine)
@@ -71,8 +72,7 @@ TEST(Messages, TheSystemTextGoesOnTheNextLine)
     LanguageScope scope("C");
     std::string system_text = platform::ErrorText(ENOENT);
     ASSERT_FALSE(system_text.empty());
-    EXPECT_EQ(engine::MessageWithErrorText(LoadMessage(2), ENOENT),
-              "Could not create a directory.\r\n" + system_text);
+    EXPECT_EQ(engine::MessageWithErrorText(LoadMessage(2), ENOENT), "Could not create a directory.\r\n" + system_text);
     // No system text for the code: the message alone, without an empty line.
     EXPECT_EQ(engine::MessageWithErrorText(LoadMessage(3), 0), "Failed to convert.");
 }

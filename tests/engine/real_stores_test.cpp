@@ -39,7 +39,8 @@ TEST(RealStores, TheTopFolderConvertsInboxAndLeavesTheStoreFilesOut)
     EXPECT_EQ(engine::RunConversion(kCorpus.c_str(), scratch.Path("out").c_str(), recorded.plugin(), front_end),
               engine::RunOutcome::Completed);
     // Outbox counts no message; Folders and Offline are never opened.
-    EXPECT_EQ(front_end.EventsStartingWith("folder "), (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
+    EXPECT_EQ(front_end.EventsStartingWith("folder "),
+              (Trace{"folder Inbox 1/2 [1 / 2]", "folder Outbox 2/2 [2 / 2]"}));
     Trace texts = recorded.MessageTexts();
     ASSERT_EQ(texts.size(), 1u);
     Digest inbox = StoredText(texts[0], texts[0].back() != '\n');

@@ -114,8 +114,7 @@ public:
     {
         Check(++questions < 100000);
         static const engine::ErrorChoice kChoices[] = {engine::ErrorChoice::Retry, engine::ErrorChoice::SkipMail,
-                                                       engine::ErrorChoice::SkipFolder,
-                                                       engine::ErrorChoice::Retry};
+                                                       engine::ErrorChoice::SkipFolder, engine::ErrorChoice::Retry};
         engine::ErrorChoice choice = kChoices[(answers >> ((questions * 2) % 32)) & 3];
         if (choice == engine::ErrorChoice::Retry && ++retries_in_a_row > 3) choice = engine::ErrorChoice::SkipMail;
         if (choice != engine::ErrorChoice::Retry) retries_in_a_row = 0;

@@ -47,9 +47,12 @@ int main(int argc, char** argv)
     FixtureOptions compact{.header_size = kCompactHeader};
     std::vector<std::pair<std::string, std::string>> seeds;
 
-    seeds.emplace_back("three-mails", fixture::BuildDbx({{.text = Text("one", 30)}, {.text = Text("two", 700)},
-                                                          {.text = Text("three", 10)}}, compact));
-    seeds.emplace_back("mixed-tree", fixture::BuildDbx(Mixed(), {.entries_per_node = 2, .header_size = kCompactHeader}));
+    seeds.emplace_back(
+        "three-mails",
+        fixture::BuildDbx({{.text = Text("one", 30)}, {.text = Text("two", 700)}, {.text = Text("three", 10)}},
+                          compact));
+    seeds.emplace_back("mixed-tree",
+                       fixture::BuildDbx(Mixed(), {.entries_per_node = 2, .header_size = kCompactHeader}));
     std::string news = Text("news", 2500);
     seeds.emplace_back("news-long-block",
                        fixture::BuildDbx({{.text = news, .kind = 2, .block_sizes = {uint32_t(news.size())}}}, compact));

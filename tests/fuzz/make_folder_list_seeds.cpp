@@ -22,7 +22,10 @@ int main(int argc, char** argv)
     seeds.emplace_back("usual", fixture::BuildFolderList(usual));
 
     std::vector<FixtureFolder> deep = usual;
-    deep.push_back({20, 4, "Entw\xfc" "rfe", "a.dbx", 0, 3});
+    deep.push_back({20, 4,
+                    "Entw\xfc"
+                    "rfe",
+                    "a.dbx", 0, 3});
     deep.push_back({22, 21, "Below", "", 0, 3});  // listed before its parent
     deep.push_back({21, 20, "\x8e\xf3\x90M", "", 0, 3});
     deep.push_back({30, 0, "news.example.com", "", 0, 0});

@@ -14,8 +14,8 @@ namespace {
 
 constexpr size_t kLimit = 1 << 14;  // candidates: small, so that the budget's edge is met too
 
-void CheckChains(dbx::DbxFile& store, const dbx::CandidateTable& table,
-                 const std::vector<dbx::RecoveredChain>& chains, const uint8_t* data, size_t size)
+void CheckChains(dbx::DbxFile& store, const dbx::CandidateTable& table, const std::vector<dbx::RecoveredChain>& chains,
+                 const uint8_t* data, size_t size)
 {
     uint64_t blocks = 0;
     for (const dbx::RecoveredChain& chain : chains) {

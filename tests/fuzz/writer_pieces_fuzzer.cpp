@@ -40,7 +40,7 @@ constexpr size_t kMaildir = 3;
 fs::path g_root;
 
 struct Message {
-    std::string text;        // as the host hands it on: ends with LF
+    std::string text;          // as the host hands it on: ends with LF
     std::vector<size_t> cuts;  // piece lengths
     uint32_t kind = 1;
     size_t folder = 0;
@@ -144,8 +144,11 @@ void CheckOutput(size_t writer_index, const std::string& setting, const fs::path
             for (const Message& message : messages) {
                 if (message.folder != f) continue;
                 std::string letters;
-                const std::pair<uint32_t, char> kLetters[] = {{DOVAN_MESSAGE_DRAFT, 'D'}, {DOVAN_MESSAGE_FLAGGED, 'F'},
-                    {DOVAN_MESSAGE_FORWARDED, 'P'}, {DOVAN_MESSAGE_ANSWERED, 'R'}, {DOVAN_MESSAGE_READ, 'S'}};
+                const std::pair<uint32_t, char> kLetters[] = {{DOVAN_MESSAGE_DRAFT, 'D'},
+                                                              {DOVAN_MESSAGE_FLAGGED, 'F'},
+                                                              {DOVAN_MESSAGE_FORWARDED, 'P'},
+                                                              {DOVAN_MESSAGE_ANSWERED, 'R'},
+                                                              {DOVAN_MESSAGE_READ, 'S'}};
                 for (const auto& [flag, letter] : kLetters)
                     if (message.flags & flag) letters += letter;
                 std::string name = files[n].filename().string();

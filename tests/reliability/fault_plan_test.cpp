@@ -19,8 +19,8 @@ TEST(FaultPlan, ReadsEveryFormOfRule)
     std::vector<platform::FaultRule> rules;
     std::string bad;
     ASSERT_TRUE(platform::ParseFaultPlan(
-        "write:3:ENOSPC,short-write:2-4:EACCES,mkdir:1+:EIO,rename:7:13,create:1:EROFS,close:2+:EIO,truncate:1:EIO", rules,
-        bad));
+        "write:3:ENOSPC,short-write:2-4:EACCES,mkdir:1+:EIO,rename:7:13,create:1:EROFS,close:2+:EIO,truncate:1:EIO",
+        rules, bad));
     ASSERT_EQ(rules.size(), 7u);
     EXPECT_EQ(rules[0].operation, platform::FaultOperation::Write);
     EXPECT_EQ(rules[0].first_call, 3u);

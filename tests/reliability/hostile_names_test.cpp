@@ -35,11 +35,11 @@ std::vector<HostileFolder> HostileFolders()
         {"it's \"quoted\"", "it's \"quoted\""},
         {"$(touch pwned); `id` | & > < *", "$(touch pwned); `id` | & > < *"},
         {std::string(251, 'L'), std::string(251, 'L')},  // a file name of 255 bytes
-        {"caf\xe9 \xff\xfe", "caf\xe9 \xff\xfe"},       // not UTF-8
-        {".", ".="},                                      // "..dbx"
-        {"..", "..="},                                    // "...dbx"
+        {"caf\xe9 \xff\xfe", "caf\xe9 \xff\xfe"},        // not UTF-8
+        {".", ".="},                                     // "..dbx"
+        {"..", "..="},                                   // "...dbx"
         {"...", "...="},
-        {"", "="},                                        // ".dbx"
+        {"", "="},  // ".dbx"
         {"CON", "CON="},
         {"nul.txt", "nul=.txt"},
         {"a\\b", "a=b"},
@@ -49,8 +49,18 @@ std::vector<HostileFolder> HostileFolders()
 }
 
 const std::vector<std::string> kHostileSubjects = {
-    "../../../escape", "a/b\\c", "..", ".", "CON", "nul.txt", "\x01\x1b[31mred\x7f", std::string(300, 's'),
-    "", "trailing dot.", "COM1", "/absolute/path",
+    "../../../escape",
+    "a/b\\c",
+    "..",
+    ".",
+    "CON",
+    "nul.txt",
+    "\x01\x1b[31mred\x7f",
+    std::string(300, 's'),
+    "",
+    "trailing dot.",
+    "COM1",
+    "/absolute/path",
 };
 
 struct WriterCase {
@@ -127,7 +137,8 @@ TEST_P(HostileNames, NothingEscapesAndEveryMessageLandsInAFile)
             EXPECT_NE(std::find(found.begin(), found.end(), text), found.end()) << "a message of \"" << name << "\"";
     }
     EXPECT_EQ(folder_names.size(), expected.size());
-    for (const std::string& problem : CompareWithLedger(writer_case.format, destination, ledger, SummaryCount(front_end)))
+    for (const std::string& problem :
+         CompareWithLedger(writer_case.format, destination, ledger, SummaryCount(front_end)))
         ADD_FAILURE() << problem;
 }
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <regex>
 #include <string>
 
@@ -27,8 +27,8 @@ struct ProgramRun {
 ProgramRun RunProgram(const enginetest::Scratch& scratch, const std::string& environment, const std::string& arguments)
 {
     std::string log = scratch.Path("program.log");
-    std::string command = "env LANG=C " + environment + " '" + kProgram + "' " + arguments + " </dev/null >'" + log +
-                          "' 2>&1";
+    std::string command =
+        "env LANG=C " + environment + " '" + kProgram + "' " + arguments + " </dev/null >'" + log + "' 2>&1";
     ProgramRun run;
     int status = std::system(command.c_str());
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -93,8 +93,8 @@ TEST_F(ProgramRuns, AFullDiskStopsAnUnattendedRunWithNothingCountedThatIsNotWrit
 
 TEST_F(ProgramRuns, ADestinationThatCannotBeMadeIsReportedWithItsReason)
 {
-    ProgramRun run = RunProgram(scratch_, "DOVAN_FAULTS=mkdir:1+:EACCES",
-                                Arguments("bmf", "abort", scratch_.Path("new/out")));
+    ProgramRun run =
+        RunProgram(scratch_, "DOVAN_FAULTS=mkdir:1+:EACCES", Arguments("bmf", "abort", scratch_.Path("new/out")));
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("Could not create a directory."), std::string::npos) << run.output;
     EXPECT_NE(run.output.find(std::strerror(EACCES)), std::string::npos) << run.output;

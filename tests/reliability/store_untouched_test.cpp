@@ -47,7 +47,8 @@ protected:
     {
         source_ = scratch_.Path("store");
         std::string long_text = "Subject: long\r\n\r\n" + std::string(9000, 'x') + "\r\n";
-        scratch_.Store("store/Inbox.dbx", enginetest::Mails({"Subject: a\r\n\r\nA\r\n", long_text, "Subject: b\r\n\r\nB"}));
+        scratch_.Store("store/Inbox.dbx",
+                       enginetest::Mails({"Subject: a\r\n\r\nA\r\n", long_text, "Subject: b\r\n\r\nB"}));
         scratch_.Store("store/Sent.dbx", enginetest::Mails({"Subject: c\r\n\r\nC\r\n", "Subject: d\r\n\r\nD\r\n"}));
         scratch_.Store("store/Folders.dbx", enginetest::Mails({"Subject: not a message folder\r\n\r\n"}));
         // A damaged folder: cut in the middle of its second message.

@@ -34,8 +34,8 @@ struct WriterCase {
 const WriterCase kMbox = {"mbox", "Dovanmbox", nullptr, Format::Mbox};
 const WriterCase kEmlSequence = {"eml_sequence", "Dovaneml", nullptr, Format::Eml};
 const WriterCase kEmlSubject = {"eml_subject", "Dovaneml", "subject", Format::Eml};  // names by renaming
-const WriterCase kBmf = {"bmf_small_files", "Dovanbmf", "1", Format::Bmf};          // 1 KB files: many creations
-const WriterCase kBmfOneFile = {"bmf", "Dovanbmf", nullptr, Format::Bmf};  // the default size: no split here
+const WriterCase kBmf = {"bmf_small_files", "Dovanbmf", "1", Format::Bmf};           // 1 KB files: many creations
+const WriterCase kBmfOneFile = {"bmf", "Dovanbmf", nullptr, Format::Bmf};            // the default size: no split here
 const WriterCase kMaildir = {"maildir", "Dovanmaildir", nullptr, Format::Maildir};   // written, then renamed
 
 // A writer and the operation whose calls are made to fail in turn.
@@ -114,8 +114,8 @@ void ExpectSoundRun(const WriterCase& writer_case, const FaultyRun& run, const s
         EXPECT_FALSE(question.file_level);
         if (question.code == static_cast<platform::ErrorCode>(planned_code)) continue;
         // The eml and bmf writers report a folder they could not make as the failure to enter it.
-        bool entered_missing_folder = plan.rfind("mkdir", 0) == 0 && question.code == ENOENT &&
-                                      writer_case.format != Format::Mbox;
+        bool entered_missing_folder =
+            plan.rfind("mkdir", 0) == 0 && question.code == ENOENT && writer_case.format != Format::Mbox;
         EXPECT_TRUE(entered_missing_folder) << "the question names error " << question.code;
     }
     if (run.outcome == RunOutcome::StartFailed) {
@@ -151,8 +151,8 @@ protected:
         int runs_with_a_fault = 0;
         for (int call = 1; call <= 400; ++call) {
             std::string plan = operation + ":" + std::to_string(call) + calls_suffix + ":" + code_name;
-            if (calls_suffix == "-next") plan = operation + ":" + std::to_string(call) + "-" +
-                                                std::to_string(call + 1) + ":" + code_name;
+            if (calls_suffix == "-next")
+                plan = operation + ":" + std::to_string(call) + "-" + std::to_string(call + 1) + ":" + code_name;
             FaultyRun run;
             RunWithFaults(writer, store, scratch_.Path("out-" + std::to_string(++runs_)), plan, answer, run);
             bool met = !run.ledger.failed_calls.empty() || run.outcome != RunOutcome::Completed;
@@ -327,8 +327,7 @@ INSTANTIATE_TEST_SUITE_P(Writers, WriterFaults,
                                          FaultCase{kEmlSubject, "short-write"}, FaultCase{kEmlSubject, "create"},
                                          FaultCase{kEmlSubject, "mkdir"}, FaultCase{kEmlSubject, "rename"},
                                          FaultCase{kBmf, "write"}, FaultCase{kBmf, "short-write"},
-                                         FaultCase{kBmf, "create"}, FaultCase{kBmf, "mkdir"},
-                                         FaultCase{kBmf, "close"},
+                                         FaultCase{kBmf, "create"}, FaultCase{kBmf, "mkdir"}, FaultCase{kBmf, "close"},
                                          FaultCase{kMaildir, "write"}, FaultCase{kMaildir, "short-write"},
                                          FaultCase{kMaildir, "create"}, FaultCase{kMaildir, "mkdir"},
                                          FaultCase{kMaildir, "rename"}),

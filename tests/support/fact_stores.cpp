@@ -16,9 +16,14 @@ constexpr uint32_t kFarOffset = 0xFFF0;  // past any record's data area
 void AddValue(RecordSpec& record, uint8_t id, FactShape shape, const std::string& bytes, uint32_t direct)
 {
     switch (shape) {
-    case FactShape::Absent: return;
-    case FactShape::Direct: record.attributes.push_back(DirectAttribute(id, direct & 0xFFFFFF)); return;
-    case FactShape::OutOfRange: record.attributes.push_back(IndirectAttribute(id, kFarOffset)); return;
+    case FactShape::Absent:
+        return;
+    case FactShape::Direct:
+        record.attributes.push_back(DirectAttribute(id, direct & 0xFFFFFF));
+        return;
+    case FactShape::OutOfRange:
+        record.attributes.push_back(IndirectAttribute(id, kFarOffset));
+        return;
     case FactShape::InData:
         record.attributes.push_back(IndirectAttribute(id, static_cast<uint32_t>(record.data_area.size())));
         record.data_area += bytes;

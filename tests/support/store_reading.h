@@ -11,11 +11,11 @@ namespace fixture {
 
 struct ReadMessage {
     uint32_t record = 0;
-    bool found = false;        // the record holds message data
-    uint32_t kind = 0;         // 1 mail, 2 news
+    bool found = false;  // the record holds message data
+    uint32_t kind = 0;   // 1 mail, 2 news
     uint32_t first_block = 0;
-    std::string text;          // the bytes read along the chain
-    bool text_complete = true; // false when a piece could not be read (the text stops there)
+    std::string text;           // the bytes read along the chain
+    bool text_complete = true;  // false when a piece could not be read (the text stops there)
 };
 
 struct ReadStoreResult {

@@ -32,10 +32,8 @@ Graph MakeGraph(std::mt19937& random, int count, bool forward_only)
     for (int i = 0; i < count; ++i) {
         int next = -1;
         if (random() % 8 != 0) {
-            if (forward_only)
-                next = i + 1 < count ? i + 1 : -1;
-            else
-                next = static_cast<int>(random() % count);
+            if (forward_only) next = i + 1 < count ? i + 1 : -1;
+            else next = static_cast<int>(random() % count);
         }
         graph.next.push_back(next);
     }

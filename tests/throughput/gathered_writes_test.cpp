@@ -33,9 +33,14 @@ std::vector<Message> MakeMessages(uint32_t seed)
         std::string text;
         while (text.size() < size) {
             switch (random() % 6) {
-            case 0: text += "From the minutes: nothing new.\r\n"; break;
-            case 1: text += ">From a quote\r\n"; break;
-            default: text += std::string(10 + random() % 70, static_cast<char>('a' + random() % 26)) + "\r\n";
+            case 0:
+                text += "From the minutes: nothing new.\r\n";
+                break;
+            case 1:
+                text += ">From a quote\r\n";
+                break;
+            default:
+                text += std::string(10 + random() % 70, static_cast<char>('a' + random() % 26)) + "\r\n";
             }
         }
         return text;
@@ -65,7 +70,7 @@ using writer_test::FileSizeLimit;
 // What the host saw of one message.
 struct MessageResult {
     bool counted = false;
-    int failed_call = -1;  // 0-based among its AppendBuffer calls; pieces.size() for FinishMessage; -1 none
+    int failed_call = -1;        // 0-based among its AppendBuffer calls; pieces.size() for FinishMessage; -1 none
     bool failed_before = false;  // the close of the message left open before it failed
 };
 
@@ -128,10 +133,8 @@ protected:
                     continue;  // else left open
                 }
                 open = false;
-                if (writer_.FinishMessage() == 0)
-                    result.failed_call = static_cast<int>(message.pieces.size());
-                else
-                    result.counted = true;
+                if (writer_.FinishMessage() == 0) result.failed_call = static_cast<int>(message.pieces.size());
+                else result.counted = true;
                 if (output_ends) output_ends->push_back(OutputSize(run, i));
             }
             if (open) writer_.FinishMessage();
@@ -341,7 +344,6 @@ std::string FormatName(const testing::TestParamInfo<Format>& info)
     return names[static_cast<int>(info.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Writers, GatheredWrites, testing::Values(Format::Mbox, Format::Eml, Format::Bmf),
-                         FormatName);
+INSTANTIATE_TEST_SUITE_P(Writers, GatheredWrites, testing::Values(Format::Mbox, Format::Eml, Format::Bmf), FormatName);
 
 }  // namespace

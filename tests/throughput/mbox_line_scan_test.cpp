@@ -15,8 +15,8 @@ namespace {
 // Body lines whose first bytes put every rule to work, at every position relative to the strides.
 std::string RandomBody(std::mt19937& random, size_t lines)
 {
-    static const char* const kStarts[] = {"From ", "from ", "FROM:", ">From ", ">>from", "Fro", "F", "f", ">",
-                                          "Fromage", "x", "", " From ", "\r", "From"};
+    static const char* const kStarts[] = {"From ", "from ",   "FROM:", ">From ", ">>from", "Fro", "F",   "f",
+                                          ">",     "Fromage", "x",     "",       " From ", "\r",  "From"};
     std::string body;
     for (size_t i = 0; i < lines; ++i) {
         body += kStarts[random() % (sizeof kStarts / sizeof *kStarts)];
@@ -25,8 +25,12 @@ std::string RandomBody(std::mt19937& random, size_t lines)
         body += random() % 5 == 0 ? "\n" : "\r\n";
     }
     switch (random() % 3) {
-    case 0: body += "From the end, without a line end"; break;
-    case 1: body += "the end, without a line end"; break;
+    case 0:
+        body += "From the end, without a line end";
+        break;
+    case 1:
+        body += "the end, without a line end";
+        break;
     }
     return body;
 }

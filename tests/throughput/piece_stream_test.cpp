@@ -14,19 +14,35 @@ namespace {
 
 // ---- A plugin that writes down every piece -----------------------------------------------------------------
 
-std::vector<std::string> g_pieces;   // one entry per AppendBuffer
-std::vector<std::string> g_calls;    // NewFolder, NewMessage, AppendBuffer, FinishMessage, FinishFolder
+std::vector<std::string> g_pieces;  // one entry per AppendBuffer
+std::vector<std::string> g_calls;   // NewFolder, NewMessage, AppendBuffer, FinishMessage, FinishFolder
 
-int DOVAN_CALL RecordNewFolder(const char*) { g_calls.push_back("NewFolder"); return 1; }
-int DOVAN_CALL RecordNewMessage(uint32_t kind) { g_calls.push_back("NewMessage " + std::to_string(kind)); return 1; }
+int DOVAN_CALL RecordNewFolder(const char*)
+{
+    g_calls.push_back("NewFolder");
+    return 1;
+}
+int DOVAN_CALL RecordNewMessage(uint32_t kind)
+{
+    g_calls.push_back("NewMessage " + std::to_string(kind));
+    return 1;
+}
 int DOVAN_CALL RecordAppend(const void* data, uint32_t length)
 {
     g_calls.push_back("AppendBuffer");
     g_pieces.emplace_back(static_cast<const char*>(data), length);
     return 1;
 }
-int DOVAN_CALL RecordFinishMessage() { g_calls.push_back("FinishMessage"); return 1; }
-int DOVAN_CALL RecordFinishFolder() { g_calls.push_back("FinishFolder"); return 1; }
+int DOVAN_CALL RecordFinishMessage()
+{
+    g_calls.push_back("FinishMessage");
+    return 1;
+}
+int DOVAN_CALL RecordFinishFolder()
+{
+    g_calls.push_back("FinishFolder");
+    return 1;
+}
 
 class QuietFrontEnd : public engine::FrontEnd {
 public:
@@ -53,7 +69,8 @@ std::string Text(size_t size, uint32_t seed, bool final_line_feed)
     while (text.size() < size) {
         state = state * 1103515245u + 12345u;
         size_t line = 1 + (state >> 16) % 90;
-        for (size_t i = 0; i < line && text.size() + 2 < size; ++i) text += static_cast<char>('!' + (state >> (i % 24)) % 90);
+        for (size_t i = 0; i < line && text.size() + 2 < size; ++i)
+            text += static_cast<char>('!' + (state >> (i % 24)) % 90);
         text += "\r\n";
     }
     text.resize(size);
@@ -92,9 +109,9 @@ TEST(PieceStream, PiecesAreThoseOfAPlainReadingOfEveryBlock)
         message.kind = kind;
         messages.push_back(message);
     };
-    add(3000, {}, true);                                   // 512-byte blocks, as stored
-    add(5 * 1024 * 1024 + 17, {}, false);                  // thousands of blocks through many windows
-    add(200000, {200000}, true);                           // one block larger than any window
+    add(3000, {}, true);                                                // 512-byte blocks, as stored
+    add(5 * 1024 * 1024 + 17, {}, false);                               // thousands of blocks through many windows
+    add(200000, {200000}, true);                                        // one block larger than any window
     add(65536 + 4097 + 1 + 2049, {65536, 0, 4097, 1, 2049}, false, 2);  // blocks at and past window sizes
     add(70000, {2048, 2047, 2049, 0, 63856}, true);
     add(1, {1}, false);

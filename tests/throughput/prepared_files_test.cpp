@@ -2,8 +2,8 @@
 // created plainly: the same names, bytes and permissions, an existing file truncated in place, the same
 // failures with the same reasons, nothing left behind in the folder or among the open descriptors.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <thread>
 
-#include "dbx/dbx_file.h"
 #include "dbx/byte_source.h"
+#include "dbx/dbx_file.h"
 #include "tests/dbx/scratch_dir.h"
 
 namespace {
@@ -113,10 +113,8 @@ struct Comparison {
         platform::SetLastError(0);
         bool ok = dbx::ReadBytes(fast, offset, got.data(), count);
         ASSERT_EQ(ok, expected_ok) << "ReadBytes of " << count << " at " << offset;
-        if (ok)
-            EXPECT_TRUE(got == expected) << "ReadBytes of " << count << " at " << offset;
-        else
-            EXPECT_EQ(platform::LastError(), expected_code) << "ReadBytes of " << count << " at " << offset;
+        if (ok) EXPECT_TRUE(got == expected) << "ReadBytes of " << count << " at " << offset;
+        else EXPECT_EQ(platform::LastError(), expected_code) << "ReadBytes of " << count << " at " << offset;
         EXPECT_EQ(fast.damaged, plain.damaged) << "after ReadBytes at " << offset;
     }
 };
@@ -130,7 +128,10 @@ void RunMixedReads(Comparison& compare, uint64_t size, uint32_t seed, int calls)
     uint64_t chain_at = 0;
     for (int i = 0; i < calls && !testing::Test::HasFatalFailure(); ++i) {
         switch (below(10)) {
-        case 0: case 1: case 2: case 3: {  // the next piece along a chain, after its block head
+        case 0:
+        case 1:
+        case 2:
+        case 3: {  // the next piece along a chain, after its block head
             compare.Dword(chain_at + 8);
             compare.Dword(chain_at + 12);
             uint32_t count = static_cast<uint32_t>(1 + below(2048));

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "dbx/dbx_file.h"
-#include "tests/dbx/scratch_dir.h"
 #include "fixtures/dbx_builder.h"
+#include "tests/dbx/scratch_dir.h"
 #include "tests/support/store_reading.h"
 #include "tools/benchmark/scattered_store.h"
 

@@ -102,10 +102,7 @@ std::string ItemText(HWND dialog, int id)
 
 bool IsItemEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
-bool IsItemChecked(HWND dialog, int id)
-{
-    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool IsItemChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 bool HasFocus(HWND dialog, int id)
 {
@@ -127,8 +124,8 @@ void SetItemText(HWND dialog, int id, const std::string& text)
 bool ChooseComboItem(HWND dialog, int id, const std::string& text)
 {
     HWND combo = GetDlgItem(dialog, id);
-    LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                 reinterpret_cast<LPARAM>(text.c_str()));
+    LRESULT index =
+        SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
     if (index == CB_ERR) return false;
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     // Posted: the dialog may answer with a modal question.

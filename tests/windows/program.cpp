@@ -13,8 +13,8 @@ Program StartDovan(const std::string& exe, const std::string& directory, DWORD d
     startup.cb = sizeof startup;
     std::vector<char> command(exe.begin(), exe.end());
     command.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                        &startup, &program.process))
+    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                        &program.process))
         return program;
     program.main = FindDialog(program.process.dwProcessId, "Dovan", kSource, dialog_timeout_ms);
     return program;

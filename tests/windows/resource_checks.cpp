@@ -114,8 +114,7 @@ int CheckResources(const std::string& exe, const std::string& plugin_dir, bool j
         CheckEqual(LoadText(library, 1), Expected(plugin.name, japanese), std::string(plugin.file) + " string 1");
         CheckEqual(LoadText(library, 2), Expected(plugin.note, japanese), std::string(plugin.file) + " string 2");
         bool has_setting = std::string(plugin.file) != "Dovanmaildir.dll";  // the Maildir writer has none
-        for (WORD language :
-             {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)})
+        for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)})
             Check(HasResource(library, MAKEINTRESOURCEA(5), 101, language) == has_setting,
                   std::string(plugin.file) + (has_setting ? " settings dialog 101" : " no settings dialog") +
                       " in language " + std::to_string(language));

@@ -48,7 +48,10 @@ bool WaitForPosition(const Program& program, const char* position)
     return WaitFor([&] { return ItemText(program.main, kPosition) == position; }, 60000);
 }
 
-int Progress(const Program& program) { return static_cast<int>(SendDlgItemMessageA(program.main, kProgress, PBM_GETPOS, 0, 0)); }
+int Progress(const Program& program)
+{
+    return static_cast<int>(SendDlgItemMessageA(program.main, kProgress, PBM_GETPOS, 0, 0));
+}
 
 }  // namespace
 
@@ -95,7 +98,8 @@ int ScenarioRun(const Setup& setup)
     Check(folders_ok, "the folder names are shown as the folders go by");
     Check(highest > 0, "the progress bar moves");
     if (Check(box != nullptr, "the run ends with a message")) {
-        CheckEqual(MessageBoxText(box), ProgramText(5, setup.japanese, kLargeTotal), "the summary counts every message");
+        CheckEqual(MessageBoxText(box), ProgramText(5, setup.japanese, kLargeTotal),
+                   "the summary counts every message");
         Check(!IsItemEnabled(main, kStart), "the dialog stays locked while the summary is open");
         Click(box, IDOK);
     }
@@ -207,7 +211,8 @@ int ScenarioErrors(const Setup& setup)
         WaitFor([&] { return !IsItemEnabled(dialog, kAfterAll); }, 3000);
         Click(dialog, IDOK);
     }
-    Check(WaitForIdle(program, 30000) && WaitForBox(program, 1500) == nullptr, "Abort Processing stops the run silently");
+    Check(WaitForIdle(program, 30000) && WaitForBox(program, 1500) == nullptr,
+          "Abort Processing stops the run silently");
 
     // A store file that cannot be opened: a file-level error, where Skip Mail is not offered.
     std::string locked_path = setup.work + "\\store\\Sent Items.dbx";

@@ -53,7 +53,10 @@ void PrepareRun(const Setup& setup, const Program& program, const std::string& s
     SetItemText(program.main, kDestination, destination);
 }
 
-HWND WaitForBox(const Program& program, DWORD timeout_ms) { return FindMessageBox(program.process.dwProcessId, timeout_ms); }
+HWND WaitForBox(const Program& program, DWORD timeout_ms)
+{
+    return FindMessageBox(program.process.dwProcessId, timeout_ms);
+}
 
 bool WaitForIdle(const Program& program, DWORD timeout_ms)
 {

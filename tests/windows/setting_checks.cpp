@@ -129,7 +129,8 @@ void CheckSizeSetting(const std::string& plugin_dir, bool japanese, const std::s
     constexpr int kSize = 1001;
 
     if (!Check(Open(window, caption), "Dovanbmf.dll: the dialog opens with its caption")) return;
-    if (!shots.empty()) Screenshot(window.dialog, shots + (japanese ? "\\Dovanbmf.dll-ja.bmp" : "\\Dovanbmf.dll-en.bmp"));
+    if (!shots.empty())
+        Screenshot(window.dialog, shots + (japanese ? "\\Dovanbmf.dll-ja.bmp" : "\\Dovanbmf.dll-en.bmp"));
     CheckEqual(ItemText(window.dialog, kSize), "640", "Dovanbmf.dll: the size starts at 640");
     CheckEqual(ItemText(window.dialog, IDCANCEL), Ansi(japanese ? "キャンセル" : "CANCEL"), "Dovanbmf.dll: cancel");
     SetItemText(window.dialog, kSize, "123");

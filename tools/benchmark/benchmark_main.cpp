@@ -50,9 +50,9 @@ enum class Kind { Copy, Cat, TarExtract, Convert };
 
 struct Format {
     const char* name;
-    const char* format;   // handed to dovan --format
-    const char* setting;  // handed to dovan --setting; empty: the format's default
-    bool many_files;      // its output is a file per message: compared with tar -x, kept until the end
+    const char* format;      // handed to dovan --format
+    const char* setting;     // handed to dovan --setting; empty: the format's default
+    bool many_files;         // its output is a file per message: compared with tar -x, kept until the end
     const char* extra = "";  // one more argument for dovan convert; empty: none
     // The conversion without `extra`, whose time this case adds to (less than one copy of the store, the
     // time of one sequential read of it); null when it adds nothing to compare.
@@ -85,8 +85,8 @@ struct Timing {
     bool ok = true;
     std::vector<double> seconds;  // every run, in order
     double best = 0;
-    double cpu_seconds = 0;       // of the best run
-    uint64_t peak_kib = 0;        // the largest of all runs
+    double cpu_seconds = 0;  // of the best run
+    uint64_t peak_kib = 0;   // the largest of all runs
 };
 
 const char* LayoutName(Layout layout) { return layout == Layout::InOrder ? "in order" : "scattered"; }
@@ -299,9 +299,9 @@ StoreFiles ListStore(const std::string& dir)
 // What every run needs besides its case.
 struct Bench {
     Options options;
-    std::string self;          // this program, for the copy baseline
+    std::string self;  // this program, for the copy baseline
     std::map<Layout, StoreFiles> stores;
-    std::string tar;           // an archive of one eml conversion's output, for tar -x
+    std::string tar;  // an archive of one eml conversion's output, for tar -x
     uint32_t messages = 0;
     uint64_t bytes = 0;
 };
@@ -375,8 +375,8 @@ bool MakeTar(Bench& bench)
     bench.tar = bench.options.dir + "/eml.tar";
     bench::CommandResult converted =
         RunDovan(bench, kFormats[1], bench.stores.at(Layout::InOrder).dir, source, bench.options.dir + "/dovan.log");
-    bench::CommandResult archived = bench::RunTimed({"tar", "-c", "-f", bench.tar, "-C", source, "."},
-                                                    bench.options.dir + "/tar.log");
+    bench::CommandResult archived =
+        bench::RunTimed({"tar", "-c", "-f", bench.tar, "-C", source, "."}, bench.options.dir + "/tar.log");
     fs::remove_all(source, error);
     if (converted.exit_status == 0 && archived.exit_status == 0) return true;
     std::fprintf(stderr, "cannot make %s for the tar -x reference\n", bench.tar.c_str());
@@ -410,9 +410,8 @@ struct Goals {
         if (!one.format->many_files && copy && timing.best > 2 * copy->best) missed += " 2x-copy";
         const Timing* tar = Find(Kind::TarExtract, nullptr, Layout::InOrder, one.cache);
         if (one.format->many_files && tar && timing.best > tar->best) missed += " tar-x";
-        const Timing* without_extra = one.format->adds_to
-                                          ? Find(Kind::Convert, one.format->adds_to, one.layout, one.cache)
-                                          : nullptr;
+        const Timing* without_extra =
+            one.format->adds_to ? Find(Kind::Convert, one.format->adds_to, one.layout, one.cache) : nullptr;
         if (without_extra && copy && timing.best - without_extra->best > copy->best) missed += " extra>copy";
         return missed.empty() ? "met" : "MISSED:" + missed;
     }
@@ -432,8 +431,8 @@ std::string RunList(const Timing& timing)
 void PrintTable(const Bench& bench, const std::vector<Case>& cases, const std::vector<Timing>& timings)
 {
     Goals goals{cases, timings};
-    std::printf("\n%-19s %-9s %-4s %8s %-18s %8s %8s %10s %9s  %s\n", "case", "layout", "disk", "best s",
-                "runs s", "cpu s", "x copy", "x in order", "peak MiB", "goals");
+    std::printf("\n%-19s %-9s %-4s %8s %-18s %8s %8s %10s %9s  %s\n", "case", "layout", "disk", "best s", "runs s",
+                "cpu s", "x copy", "x in order", "peak MiB", "goals");
     for (size_t i = 0; i < cases.size(); ++i) {
         const Case& one = cases[i];
         const Timing& timing = timings[i];
@@ -454,11 +453,12 @@ void PrintTable(const Bench& bench, const std::vector<Case>& cases, const std::v
                     RunList(timing).c_str(), timing.cpu_seconds, to_copy, to_in_order, timing.peak_kib / 1024.0,
                     goals.Missed(one, timing).c_str());
     }
-    std::printf("\nGoals: every format on the scattered store within 1.3 x the store in order (layout); mbox and bmf\n"
-                "within 2 x the copy on both layouts (2x-copy); eml at least as fast as tar -x of the same files\n"
-                "(tar-x); recovery adds less than one copy to the mbox conversion (extra>copy); peak memory below\n"
-                "64 MiB (memory). %u messages, %.1f MiB per layout.\n",
-                bench.messages, double(bench.bytes) / (1 << 20));
+    std::printf(
+        "\nGoals: every format on the scattered store within 1.3 x the store in order (layout); mbox and bmf\n"
+        "within 2 x the copy on both layouts (2x-copy); eml at least as fast as tar -x of the same files\n"
+        "(tar-x); recovery adds less than one copy to the mbox conversion (extra>copy); peak memory below\n"
+        "64 MiB (memory). %u messages, %.1f MiB per layout.\n",
+        bench.messages, double(bench.bytes) / (1 << 20));
     std::fflush(stdout);
 }
 
@@ -494,8 +494,7 @@ int main(int argc, char** argv)
     uint64_t kept = 2 + 2 * uint64_t(options.runs) * (cold ? 2 : 1) * 3;
     uint64_t needed = target / 4 * 5 * kept + (fs::exists(options.dir + "/store.stamp") ? 0 : 2 * target);
     if (FreeBytes(options.dir) < needed) {
-        std::fprintf(stderr, "not enough free space in %s: %" PRIu64 " MB needed\n", options.dir.c_str(),
-                     needed >> 20);
+        std::fprintf(stderr, "not enough free space in %s: %" PRIu64 " MB needed\n", options.dir.c_str(), needed >> 20);
         return 1;
     }
 
@@ -514,15 +513,18 @@ int main(int argc, char** argv)
                 bench.stores[Layout::Scattered].dir.c_str());
     std::printf("%d run(s) of each case, the cases taking turns; peak memory of the process. Cold cases %s.\n",
                 options.runs,
-                cold ? "drop the caches before each run" : options.cold ? "skipped (they need root)" : "not asked for");
+                cold           ? "drop the caches before each run"
+                : options.cold ? "skipped (they need root)"
+                               : "not asked for");
     std::fflush(stdout);
 
     std::string cleanup_mark = options.dir + "/last-cleanup";
     if (fs::exists(cleanup_mark, error)) {
         auto age = fs::file_time_type::clock::now() - fs::last_write_time(cleanup_mark, error);
         if (!error && age < std::chrono::minutes(5))
-            std::printf("Note: the last benchmark deleted its outputs less than 5 minutes ago; creating many files\n"
-                        "may be slow until then (see README).\n");
+            std::printf(
+                "Note: the last benchmark deleted its outputs less than 5 minutes ago; creating many files\n"
+                "may be slow until then (see README).\n");
     }
 
     // Round after round of every case, so that a machine whose speed drifts (other work, memory handed back to

@@ -7,28 +7,41 @@ namespace bench {
 namespace {
 
 const char* const kWords[] = {
-    "the",      "meeting",  "report",   "and",      "of",       "to",       "we",       "will",     "send",
-    "you",      "a",        "copy",     "before",   "Friday",   "please",   "check",    "figures",  "in",
-    "attached", "version",  "thanks",   "for",      "your",     "help",     "with",     "project",  "this",
-    "week",     "budget",   "is",       "still",    "open",     "our",      "customer", "asked",    "about",
-    "delivery", "dates",    "I",        "think",    "that",     "should",   "be",       "fine",     "if",
-    "nobody",   "objects",  "next",     "Monday",   "notes",    "from",     "call",     "are",      "below",
-    "server",   "was",      "down",     "again",    "last",     "night",    "backup",   "finished", "at",
-    "three",    "o'clock",  "minutes",  "agenda",   "travel",   "hotel",    "booked",   "train",    "station",
+    "the",      "meeting", "report",  "and",    "of",     "to",     "we",       "will",     "send",
+    "you",      "a",       "copy",    "before", "Friday", "please", "check",    "figures",  "in",
+    "attached", "version", "thanks",  "for",    "your",   "help",   "with",     "project",  "this",
+    "week",     "budget",  "is",      "still",  "open",   "our",    "customer", "asked",    "about",
+    "delivery", "dates",   "I",       "think",  "that",   "should", "be",       "fine",     "if",
+    "nobody",   "objects", "next",    "Monday", "notes",  "from",   "call",     "are",      "below",
+    "server",   "was",     "down",    "again",  "last",   "night",  "backup",   "finished", "at",
+    "three",    "o'clock", "minutes", "agenda", "travel", "hotel",  "booked",   "train",    "station",
 };
 constexpr uint32_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 const char* const kPeople[] = {
-    "Alice Example <alice@example.org>", "\"Bob (work)\" <bob@example.net>", "carol@example.com (Carol Smith)",
-    "Dave Traveller <dave@example.com>", "Erin <erin@lists.example.org>",    "\"Frank, the admin\" <frank@example.net>",
+    "Alice Example <alice@example.org>",      "\"Bob (work)\" <bob@example.net>",
+    "carol@example.com (Carol Smith)",        "Dave Traveller <dave@example.com>",
+    "Erin <erin@lists.example.org>",          "\"Frank, the admin\" <frank@example.net>",
     "Grace Hopper-Jones <grace@example.edu>", "heidi@example.org",
 };
 constexpr uint32_t kPeopleCount = sizeof kPeople / sizeof kPeople[0];
 
 const char* const kSubjects[] = {
-    "Lunch on Friday", "Minutes of the meeting", "Travel report", "Budget 2004", "Server maintenance tonight",
-    "Re: your order",  "Photos from the trip",  "Draft contract", "Question about the release", "Hello",
-    "Weekly status",   "Invoice/receipt?",      "New phone numbers", "[list] digest", "Fwd: slides",
+    "Lunch on Friday",
+    "Minutes of the meeting",
+    "Travel report",
+    "Budget 2004",
+    "Server maintenance tonight",
+    "Re: your order",
+    "Photos from the trip",
+    "Draft contract",
+    "Question about the release",
+    "Hello",
+    "Weekly status",
+    "Invoice/receipt?",
+    "New phone numbers",
+    "[list] digest",
+    "Fwd: slides",
 };
 constexpr uint32_t kSubjectCount = sizeof kSubjects / sizeof kSubjects[0];
 

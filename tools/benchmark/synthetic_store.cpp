@@ -22,8 +22,8 @@ struct FolderPlan {
 };
 
 const FolderPlan kFolders[] = {
-    {"Inbox", 40, false},         {"Sent Items", 12, false}, {"Archive 2003", 25, false},
-    {"Lists", 13, false},         {"comp.mail.misc", 6, true}, {"Deleted Items", 4, false},
+    {"Inbox", 40, false}, {"Sent Items", 12, false},   {"Archive 2003", 25, false},
+    {"Lists", 13, false}, {"comp.mail.misc", 6, true}, {"Deleted Items", 4, false},
 };
 
 // Sizes as a mailbox of the early 2000s holds them: mostly short mails, some longer threads and HTML, a few
@@ -51,8 +51,10 @@ MailShape PickShape(Random& random, bool news)
     return shape;
 }
 
-std::string StampText(uint64_t target_bytes) { return "dovan-benchmark store " + std::to_string(kGeneratorVersion) +
-                                                      " " + std::to_string(target_bytes); }
+std::string StampText(uint64_t target_bytes)
+{
+    return "dovan-benchmark store " + std::to_string(kGeneratorVersion) + " " + std::to_string(target_bytes);
+}
 
 bool ReadStamp(const std::string& path, uint64_t target_bytes, StoreSummary& summary)
 {
@@ -62,8 +64,8 @@ bool ReadStamp(const std::string& path, uint64_t target_bytes, StoreSummary& sum
     return static_cast<bool>(in >> summary.bytes >> summary.messages >> summary.folders);
 }
 
-bool WriteFolder(const std::string& path, const FolderPlan& folder, uint64_t bytes, Random& random,
-                 uint32_t& number, StoreSummary& summary)
+bool WriteFolder(const std::string& path, const FolderPlan& folder, uint64_t bytes, Random& random, uint32_t& number,
+                 StoreSummary& summary)
 {
     fixture::StoreWriter writer;
     if (!writer.Open(path)) return false;
@@ -114,8 +116,8 @@ bool PrepareStore(const std::string& directory, uint64_t target_bytes, StoreSumm
         if (!WriteScatteredCopy(path, directory + "/scattered" + name, number)) return false;
     }
     std::ofstream out(stamp);
-    out << StampText(target_bytes) << "\n" << summary.bytes << " " << summary.messages << " " << summary.folders
-        << "\n";
+    out << StampText(target_bytes) << "\n"
+        << summary.bytes << " " << summary.messages << " " << summary.folders << "\n";
     out.close();
     if (!out) {
         std::fprintf(stderr, "cannot write %s\n", stamp.c_str());

@@ -1,7 +1,7 @@
 // The bmf writer's settings dialog: the storage file size in KB.
+#include "plugins/common/win32/setting_dialog.h"
 #include "plugins/bmf/setting.h"
 #include "plugins/bmf/win32/resource.h"
-#include "plugins/common/win32/setting_dialog.h"
 
 void ShowSettingInDialog(HWND dialog) { SetDlgItemInt(dialog, kIdSplitSize, bmf::g_split_size_kb, FALSE); }
 

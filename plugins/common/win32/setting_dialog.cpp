@@ -42,6 +42,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 
 DOVAN_ENTRY(int) SettingDlg(DovanWindow owner)
 {
-    return static_cast<int>(DialogBoxParamA(g_module, MAKEINTRESOURCEA(kSettingDialogId), static_cast<HWND>(owner),
-                                            SettingDialogProc, 0));
+    return static_cast<int>(
+        DialogBoxParamA(g_module, MAKEINTRESOURCEA(kSettingDialogId), static_cast<HWND>(owner), SettingDialogProc, 0));
 }

@@ -13,10 +13,8 @@ void ShowSettingInDialog(HWND dialog)
 
 void TakeSettingFromDialog(HWND dialog)
 {
-    if (IsDlgButtonChecked(dialog, kIdSequence) == BST_CHECKED)
-        eml::g_naming_rule = eml::kSequence;
+    if (IsDlgButtonChecked(dialog, kIdSequence) == BST_CHECKED) eml::g_naming_rule = eml::kSequence;
     else if (IsDlgButtonChecked(dialog, kIdSequenceNoExtension) == BST_CHECKED)
         eml::g_naming_rule = eml::kSequenceNoExtension;
-    else
-        eml::g_naming_rule = eml::kSubjectName;
+    else eml::g_naming_rule = eml::kSubjectName;
 }

@@ -13,10 +13,7 @@ void ShowSettingInDialog(HWND dialog)
 
 void TakeSettingFromDialog(HWND dialog)
 {
-    if (IsDlgButtonChecked(dialog, kIdFromQuoting) == BST_CHECKED)
-        mbox::g_quoting_mode = mbox::kFromQuoting;
-    else if (IsDlgButtonChecked(dialog, kIdIgnoreCase) == BST_CHECKED)
-        mbox::g_quoting_mode = mbox::kIgnoreCase;
-    else
-        mbox::g_quoting_mode = mbox::kPassThrough;
+    if (IsDlgButtonChecked(dialog, kIdFromQuoting) == BST_CHECKED) mbox::g_quoting_mode = mbox::kFromQuoting;
+    else if (IsDlgButtonChecked(dialog, kIdIgnoreCase) == BST_CHECKED) mbox::g_quoting_mode = mbox::kIgnoreCase;
+    else mbox::g_quoting_mode = mbox::kPassThrough;
 }

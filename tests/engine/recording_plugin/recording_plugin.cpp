@@ -127,10 +127,8 @@ void AppendToLog(const Recorder& recorder, const Call& call, uint32_t code)
 {
     if (recorder.log_path.empty()) return;
     std::string line = call.entry;
-    if (call.entry == "AppendBuffer")
-        line += " " + std::to_string(call.argument.size()) + " " + Hex(call.argument);
-    else if (!call.argument.empty())
-        line += " " + call.argument;
+    if (call.entry == "AppendBuffer") line += " " + std::to_string(call.argument.size()) + " " + Hex(call.argument);
+    else if (!call.argument.empty()) line += " " + call.argument;
     if (call.failed) line += " FAILED " + std::to_string(code);
     line += "\n";
     if (FILE* log = std::fopen(recorder.log_path.c_str(), "ab")) {
@@ -172,10 +170,14 @@ DovanTextResult TextResult(const char* entry)
 const char* PluginString(uint32_t id, bool japanese)
 {
     switch (id) {
-    case 1: return japanese ? "記録する書き出し" : "Recording writer";
-    case 2: return japanese ? "呼び出しをすべて記録します。" : "Records every call; writes nothing.";
-    case 3: return japanese ? "どんな値でも受け付けます。" : "Any value is taken.";
-    default: return nullptr;
+    case 1:
+        return japanese ? "記録する書き出し" : "Recording writer";
+    case 2:
+        return japanese ? "呼び出しをすべて記録します。" : "Records every call; writes nothing.";
+    case 3:
+        return japanese ? "どんな値でも受け付けます。" : "Any value is taken.";
+    default:
+        return nullptr;
     }
 }
 

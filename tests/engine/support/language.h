@@ -16,10 +16,8 @@ public:
     }
     ~LanguageScope()
     {
-        if (saved_)
-            setenv("LC_ALL", saved_->c_str(), 1);
-        else
-            unsetenv("LC_ALL");
+        if (saved_) setenv("LC_ALL", saved_->c_str(), 1);
+        else unsetenv("LC_ALL");
     }
     LanguageScope(const LanguageScope&) = delete;
     LanguageScope& operator=(const LanguageScope&) = delete;

@@ -58,8 +58,7 @@ std::vector<std::string> RecordedPlugin::Trace() const
     std::vector<std::string> trace;
     for (const RecordedCall& call : Calls()) {
         std::string line = call.entry;
-        if (call.entry == "AppendBuffer")
-            line += " " + std::to_string(call.argument.size());
+        if (call.entry == "AppendBuffer") line += " " + std::to_string(call.argument.size());
         else if (call.entry == "NewFolder" || call.entry == "NewTreeFolder" || call.entry == "NewMessage")
             line += " " + call.argument;
         if (call.failed) line += " FAILED";

@@ -5,11 +5,16 @@ namespace enginetest {
 const char* OutcomeName(engine::RunOutcome outcome)
 {
     switch (outcome) {
-    case engine::RunOutcome::NothingToConvert: return "NothingToConvert";
-    case engine::RunOutcome::DestinationFailed: return "DestinationFailed";
-    case engine::RunOutcome::StartFailed: return "StartFailed";
-    case engine::RunOutcome::Completed: return "Completed";
-    case engine::RunOutcome::Stopped: return "Stopped";
+    case engine::RunOutcome::NothingToConvert:
+        return "NothingToConvert";
+    case engine::RunOutcome::DestinationFailed:
+        return "DestinationFailed";
+    case engine::RunOutcome::StartFailed:
+        return "StartFailed";
+    case engine::RunOutcome::Completed:
+        return "Completed";
+    case engine::RunOutcome::Stopped:
+        return "Stopped";
     }
     return "?";
 }
@@ -24,8 +29,8 @@ std::vector<std::string> RecordingFrontEnd::EventsStartingWith(const std::string
 
 void RecordingFrontEnd::FolderStarted(const char* folder_name, int number, int total, const std::string& position)
 {
-    events.push_back("folder " + std::string(folder_name) + " " + std::to_string(number) + "/" +
-                     std::to_string(total) + " [" + position + "]");
+    events.push_back("folder " + std::string(folder_name) + " " + std::to_string(number) + "/" + std::to_string(total) +
+                     " [" + position + "]");
 }
 
 void RecordingFrontEnd::MessagesRecovered(const char* folder_name, uint32_t count, bool complete)

@@ -13,8 +13,8 @@ namespace enginetest {
 Scratch::Scratch()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("dovan-engine-") + test->test_suite_name() + "-" + test->name() + "-" +
-                       std::to_string(getpid());
+    std::string name =
+        std::string("dovan-engine-") + test->test_suite_name() + "-" + test->name() + "-" + std::to_string(getpid());
     for (char& c : name)
         if (c == '/') c = '_';
     root_ = std::filesystem::temp_directory_path() / name;

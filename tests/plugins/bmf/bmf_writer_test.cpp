@@ -14,8 +14,8 @@
 namespace {
 
 using writer_test::CutAt;
-using writer_test::HostPieces;
 using writer_test::DirectoryNames;
+using writer_test::HostPieces;
 using writer_test::PassMessage;
 using writer_test::ReadWholeFile;
 using Names = std::vector<std::string>;

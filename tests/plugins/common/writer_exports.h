@@ -40,8 +40,8 @@ inline bool LoadWriter(const char* name, WriterExports& writer)
     writer.library = platform::LoadSharedLibrary(path.c_str());
     if (!writer.library) return false;
     auto bind = [&](auto& entry, const char* symbol) {
-        entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
-            platform::FindSymbol(writer.library, symbol));
+        entry =
+            reinterpret_cast<std::remove_reference_t<decltype(entry)>>(platform::FindSymbol(writer.library, symbol));
     };
     bind(writer.GetPluginName, "GetPluginName");
     bind(writer.GetNote, "GetNote");

@@ -149,10 +149,8 @@ std::string PluginString(const WriterExports& writer, uint32_t id, bool japanese
     setenv("LC_ALL", japanese ? "ja_JP.UTF-8" : "C", 1);
     char buffer[1024];
     int length = writer.LoadPluginString ? writer.LoadPluginString(id, buffer, sizeof buffer) : 0;
-    if (saved)
-        setenv("LC_ALL", restore.c_str(), 1);
-    else
-        unsetenv("LC_ALL");
+    if (saved) setenv("LC_ALL", restore.c_str(), 1);
+    else unsetenv("LC_ALL");
     return std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
 }
 

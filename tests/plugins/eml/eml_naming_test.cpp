@@ -128,8 +128,8 @@ TEST_F(EmlNamingTest, CutsAnywhereGiveTheSameName)
             ASSERT_TRUE(writer_.NewFolder(folder.c_str()));
             ASSERT_TRUE(PassMessage(writer_, MessageKindMail, pieces));
             ASSERT_TRUE(writer_.FinishFolder());
-            ASSERT_EQ(DirectoryNames(Scratch(folder)), Names{expected}) << "pieces: " << pieces.size() << ", first "
-                                                                 << pieces[0].size();
+            ASSERT_EQ(DirectoryNames(Scratch(folder)), Names{expected})
+                << "pieces: " << pieces.size() << ", first " << pieces[0].size();
             ASSERT_EQ(ReadWholeFile(Scratch(folder + "/" + expected)), text);
         }
     }
@@ -140,8 +140,8 @@ TEST_F(EmlNamingTest, TakenNamesGetANumber)
     StartRun("subject");
     WriteFolder("Inbox", {Mail({"Subject: Hello"}), Mail({"Subject: Hello"}), Mail({"Subject: Hello"}), Mail({}),
                           Mail({}), Mail({"Subject: HELLO"})});
-    EXPECT_EQ(DirectoryNames(Scratch("Inbox")), (Names{"HELLO (3).eml", "Hello (1).eml", "Hello (2).eml", "Hello.eml",
-                                                "noname (1).eml", "noname.eml"}));
+    EXPECT_EQ(DirectoryNames(Scratch("Inbox")),
+              (Names{"HELLO (3).eml", "Hello (1).eml", "Hello (2).eml", "Hello.eml", "noname (1).eml", "noname.eml"}));
 }
 
 TEST_F(EmlNamingTest, EntriesAlreadyInTheFolderAreNeverReplaced)

@@ -40,20 +40,20 @@ TEST_F(EmlPythonCheckTest, EveryFileParsesAsTheMessagePassedIn)
         std::string folder = std::string("by-") + rule;
         for (int id = 1; id <= 4; ++id) {
             texts.push_back(MessageWithId(id, id == 3 ? "Re: a/b? =?UTF-8?B?w6k=?=" : "same"));
-            std::string name = rule == std::string("sequence") ? "0000000" + std::to_string(id) + ".eml"
+            std::string name = rule == std::string("sequence")                ? "0000000" + std::to_string(id) + ".eml"
                                : rule == std::string("sequence-no-extension") ? std::to_string(id)
-                               : id == 1 ? "same.eml"
-                               : id == 2 ? "same (1).eml"
-                               : id == 3 ? "Re= a=b= ==UTF-8=B=w6k===.eml"
-                                         : "same (2).eml";
+                               : id == 1                                      ? "same.eml"
+                               : id == 2                                      ? "same (1).eml"
+                               : id == 3                                      ? "Re= a=b= ==UTF-8=B=w6k===.eml"
+                                                                              : "same (2).eml";
             expect(folder + "/" + name, id);
         }
         WriteFolder(folder, texts);
     }
     ASSERT_TRUE(writer_test::WriteWholeFile(Scratch("manifest.txt"), manifest));
     std::string command = std::string(writer_test::kPython) +
-                          " '" DOVAN_SOURCE_DIR "/tests/plugins/eml/check_eml.py' '" +
-                          Scratch("out") + "' '" + Scratch("manifest.txt") + "'";
+                          " '" DOVAN_SOURCE_DIR "/tests/plugins/eml/check_eml.py' '" + Scratch("out") + "' '" +
+                          Scratch("manifest.txt") + "'";
     EXPECT_EQ(writer_test::RunCommand(command), 0) << command;
 }
 

@@ -141,7 +141,9 @@ TEST_F(MaildirWriterTest, AFailedWriteLeavesNothingBehind)
     const struct {
         const char* faults;
         bool fails_at_piece;  // else at FinishMessage
-    } kCases[] = {{"write:1:ENOSPC", false}, {"short-write:1:ENOSPC", false}, {"rename:1:EACCES", false},
+    } kCases[] = {{"write:1:ENOSPC", false},
+                  {"short-write:1:ENOSPC", false},
+                  {"rename:1:EACCES", false},
                   {"create:1:EACCES", true}};
     for (const auto& one : kCases) {
         SCOPED_TRACE(one.faults);

@@ -12,7 +12,7 @@ namespace mbox_test {
 namespace {
 
 struct Store {
-    const char* file;               // relative to the corpus folder
+    const char* file;                  // relative to the corpus folder
     std::vector<std::string> senders;  // one per message, as the From_ line must name it
 };
 
@@ -48,19 +48,18 @@ TEST_P(MboxCorpus, StoredMessagesComeBackUnchanged)
     ASSERT_TRUE(writer_test::RunConversion(writer_, scratch_, {{"Store", texts}}, 512));
 
     std::string command = std::string(writer_test::kPython) + " " + DOVAN_SOURCE_DIR +
-                          "/tests/plugins/mbox/check_mbox.py '" + Scratch("Store.mbx") + "' ignore-case '" +
-                          expected + "'";
+                          "/tests/plugins/mbox/check_mbox.py '" + Scratch("Store.mbx") + "' ignore-case '" + expected +
+                          "'";
     EXPECT_EQ(writer_test::RunCommand(command), 0) << command;
 }
 
 void PrintTo(const Store& store, std::ostream* out) { *out << store.file; }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealStores, MboxCorpus,
-    ::testing::Values(Store{"Inbox.dbx", {"msoe@microsoft.com"}},
-                      Store{"extra/kde-test4.dbx", {"root", "root", "root"}},
-                      Store{"extra/perl-test.dbx", {"off_1@webstation.com"}},
-                      Store{"extra/perl-test1.dbx", {"noreply@freshmeat.net"}}));
+INSTANTIATE_TEST_SUITE_P(RealStores, MboxCorpus,
+                         ::testing::Values(Store{"Inbox.dbx", {"msoe@microsoft.com"}},
+                                           Store{"extra/kde-test4.dbx", {"root", "root", "root"}},
+                                           Store{"extra/perl-test.dbx", {"off_1@webstation.com"}},
+                                           Store{"extra/perl-test1.dbx", {"noreply@freshmeat.net"}}));
 
 }  // namespace
 }  // namespace mbox_test

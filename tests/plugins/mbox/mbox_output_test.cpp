@@ -149,8 +149,7 @@ TEST_F(MboxOutput, MessageWithoutEmptyLineKeepsAllItsText)
     std::string date = RunDate(produced);
     EXPECT_EQ(produced, MboxMessage("eve@example.org", date, header_only) +
                             MboxMessage("frank@example.org", date, truncated + "\r\n") +
-                            MboxMessage("gina@example.org", date,
-                                        "From: gina@example.org\r\n\r\n>From the body\r\n"));
+                            MboxMessage("gina@example.org", date, "From: gina@example.org\r\n\r\n>From the body\r\n"));
 }
 
 TEST_F(MboxOutput, LastLineWithoutLineEndIsWrittenAtTheEnd)

@@ -25,8 +25,7 @@ TEST(MboxSender, KeywordMustOpenTheLine)
                              "fRoM:a\r\n", "from:"})
         EXPECT_TRUE(mbox::IsSenderLine(line, std::char_traits<char>::length(line))) << line;
     for (const char* line : {"From a@b\r\n", "From : a@b\r\n", " From: a@b\r\n", "\tReturn-Path: <a@b>\r\n",
-                             "Return-Path : <a@b>\r\n", "From\r\n", "Fro", "", "X-From: a@b\r\n",
-                             "Return-Pat: a\r\n"})
+                             "Return-Path : <a@b>\r\n", "From\r\n", "Fro", "", "X-From: a@b\r\n", "Return-Pat: a\r\n"})
         EXPECT_FALSE(mbox::IsSenderLine(line, std::char_traits<char>::length(line))) << line;
 }
 
@@ -124,8 +123,8 @@ TEST(MboxQuoteCandidates, EveryWidthFindsTheFirstCandidate)
                     if (!mbox::ScanWidthAvailable(width)) continue;
                     const char* found =
                         mbox::FindLaterQuoteCandidateWith(width, mode, text.data() + from, text.data() + end);
-                    ASSERT_EQ(found, expected) << "width " << static_cast<int>(width) << " mode " << mode
-                                               << " run [" << from << ", " << end << ")";
+                    ASSERT_EQ(found, expected) << "width " << static_cast<int>(width) << " mode " << mode << " run ["
+                                               << from << ", " << end << ")";
                 }
             }
         }
@@ -133,4 +132,3 @@ TEST(MboxQuoteCandidates, EveryWidthFindsTheFirstCandidate)
 }
 
 }  // namespace
-

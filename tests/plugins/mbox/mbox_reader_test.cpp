@@ -32,14 +32,16 @@ std::vector<Sample> SamplesFor(const std::string& mode)
          "eight@example.org"},
     };
     if (mode != "pass-through") {
-        samples.push_back({"From: quoted@example.org\r\nSubject: From lines\r\n\r\nFrom the start\r\nFrom \r\n"
-                           "From\r\nand From inside\r\nFrom the end\r\n",
-                           "quoted@example.org"});
+        samples.push_back(
+            {"From: quoted@example.org\r\nSubject: From lines\r\n\r\nFrom the start\r\nFrom \r\n"
+             "From\r\nand From inside\r\nFrom the end\r\n",
+             "quoted@example.org"});
     }
     if (mode == "ignore-case") {
-        samples.push_back({"From: case@example.org\r\n\r\n>From quoted\r\n>>from twice\r\nfrom low\r\nFROM:\r\n"
-                           "Fromage\r\n>\r\n",
-                           "case@example.org"});
+        samples.push_back(
+            {"From: case@example.org\r\n\r\n>From quoted\r\n>>from twice\r\nfrom low\r\nFROM:\r\n"
+             "Fromage\r\n>\r\n",
+             "case@example.org"});
     }
     if (mode != "from-quoting") {
         samples.push_back({"From: gt@example.org\r\n\r\n> quoted reply\r\n>From quoted\r\n", "gt@example.org"});

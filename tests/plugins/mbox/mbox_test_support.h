@@ -23,7 +23,10 @@ protected:
 
     void UseSetting(const char* value);
 
-    std::string Output(const std::string& folder = "Inbox") { return writer_test::ReadWholeFile(Scratch(folder + ".mbx")); }
+    std::string Output(const std::string& folder = "Inbox")
+    {
+        return writer_test::ReadWholeFile(Scratch(folder + ".mbx"));
+    }
 };
 
 // The date text that ends the first From_ line of an mbox file (" Tue Mar 02 09:05:03 2004\r\n"), checked for

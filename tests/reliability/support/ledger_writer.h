@@ -11,10 +11,10 @@
 namespace reliability {
 
 struct LedgerMessage {
-    std::string folder;    // the name NewFolder received
-    std::string text;      // the bytes of every AppendBuffer call
-    bool failed = false;   // some call for this message returned 0
-    bool finished = false; // FinishMessage returned non-zero
+    std::string folder;           // the name NewFolder received
+    std::string text;             // the bytes of every AppendBuffer call
+    bool failed = false;          // some call for this message returned 0
+    bool finished = false;        // FinishMessage returned non-zero
     bool discarded = false;       // the host gave it up with DiscardMessage
     bool discard_failed = false;  // ... which reported that something of it may remain
     // Counted by the host: every piece was taken and FinishMessage succeeded.

@@ -49,10 +49,14 @@ std::string Shown(const std::string& text)
 const char* FormatName(Format format)
 {
     switch (format) {
-    case Format::Mbox: return "mbox";
-    case Format::Eml: return "eml";
-    case Format::Bmf: return "bmf";
-    case Format::Maildir: return "maildir";
+    case Format::Mbox:
+        return "mbox";
+    case Format::Eml:
+        return "eml";
+    case Format::Bmf:
+        return "bmf";
+    case Format::Maildir:
+        return "maildir";
     }
     return "?";
 }
@@ -93,8 +97,8 @@ std::vector<std::string> CompareWithLedger(Format format, const std::string& des
         long whole = 0;
         for (const std::string& found : output[key.first]) whole += IsWhole(format, found, key.second) ? 1 : 0;
         if (whole < count)
-            problems.push_back("in " + key.first + ", a counted message is not whole in the output: " +
-                               Shown(key.second));
+            problems.push_back("in " + key.first +
+                               ", a counted message is not whole in the output: " + Shown(key.second));
     }
 
     // A message given up and taken back leaves nothing: after Retry one whole copy, after Skip Mail none.
@@ -127,8 +131,8 @@ int CheckWithPython(Format format, const std::string& destination, const std::st
 {
     if (!std::filesystem::exists("/usr/bin/python3")) return -2;
     std::string command = std::string("/usr/bin/python3 '") + DOVAN_SOURCE_DIR +
-                          "/tests/reliability/check_output.py' " + FormatName(format) + " '" + destination +
-                          "' '" + counted_directory + "'";
+                          "/tests/reliability/check_output.py' " + FormatName(format) + " '" + destination + "' '" +
+                          counted_directory + "'";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
