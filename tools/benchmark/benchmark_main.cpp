@@ -40,7 +40,7 @@ struct Options {
     int runs = 5;
     std::string dir;
     std::string dovan;
-    std::vector<std::string> formats = {"mbox", "mbox-recover", "eml", "eml-subject", "bmf"};
+    std::vector<std::string> formats = {"mbox", "mbox-recover", "eml", "eml-subject", "bmf", "maildir"};
     bool cold = true;
     bool remove_store = false;
 };
@@ -97,7 +97,7 @@ void Usage()
     std::fprintf(stderr,
                  "usage: dovan-benchmark [--size-mb N] [--runs N] [--dir DIR] [--dovan PATH] [--formats LIST] "
                  "[--no-cold] [--remove-store]\n"
-                 "  LIST: comma-separated of mbox, eml, eml-subject, bmf (default all)\n");
+                 "  LIST: comma-separated of mbox, mbox-recover, eml, eml-subject, bmf, maildir (default all)\n");
 }
 
 std::vector<std::string> SplitList(const std::string& text)
