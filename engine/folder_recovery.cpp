@@ -168,6 +168,18 @@ bool PassCutText(dbx::DbxFile& dbx, uint32_t first_block, FolderScope& scope, ui
     return true;
 }
 
+// One text through the scope, asked about after each failed attempt as any message is: `pass` makes an attempt.
+// NextMessage when it went through or was skipped.
+template <typename Pass>
+AfterFailure PassAnswering(FrontEnd& front_end, FolderScope& scope, uint32_t index, Pass pass)
+{
+    for (;;) {
+        if (pass()) return AfterFailure::NextMessage;
+        AfterFailure next = AnswerFailedMessage(front_end, scope, index);
+        if (next != AfterFailure::Retry) return next;
+    }
+}
+
 // The readable parts of the messages cut by damage, each once, with the questions and answers of any message.
 bool PassCutTexts(FrontEnd& front_end, dbx::DbxFile& dbx, std::vector<uint32_t> first_blocks, FolderScope& scope,
                   uint32_t& recovered)
@@ -176,18 +188,14 @@ bool PassCutTexts(FrontEnd& front_end, dbx::DbxFile& dbx, std::vector<uint32_t> 
     first_blocks.erase(std::unique(first_blocks.begin(), first_blocks.end()), first_blocks.end());
     for (size_t i = 0; i < first_blocks.size(); ++i) {
         if (TheRunControl().abort.load()) return false;
-        for (;;) {
+        AfterFailure next = PassAnswering(front_end, scope, static_cast<uint32_t>(i), [&] {
             uint32_t passed = 0;
-            if (PassCutText(dbx, first_blocks[i], scope, passed)) {
-                recovered += passed;
-                break;
-            }
-            AfterFailure next = AnswerFailedMessage(front_end, scope, static_cast<uint32_t>(i));
-            if (next == AfterFailure::Retry) continue;
-            if (next == AfterFailure::EndFolder) return true;
-            if (next == AfterFailure::StopRun) return false;
-            break;
-        }
+            if (!PassCutText(dbx, first_blocks[i], scope, passed)) return false;
+            recovered += passed;
+            return true;
+        });
+        if (next == AfterFailure::EndFolder) return true;
+        if (next == AfterFailure::StopRun) return false;
     }
     return true;
 }
@@ -206,17 +214,13 @@ bool PassRecoveredTexts(FrontEnd& front_end, dbx::DbxFile& dbx, const RecoveryFi
     for (size_t i = 0; i < found.chains.size(); ++i) {
         WaitWhilePaused();
         if (TheRunControl().abort.load()) return false;
-        for (;;) {
-            if (PassRecoveredText(dbx, found, found.chains[i], scope)) {
-                ++recovered;
-                break;
-            }
-            AfterFailure next = AnswerFailedMessage(front_end, scope, static_cast<uint32_t>(i));
-            if (next == AfterFailure::Retry) continue;
-            if (next == AfterFailure::EndFolder) return true;
-            if (next == AfterFailure::StopRun) return false;
-            break;
-        }
+        AfterFailure next = PassAnswering(front_end, scope, static_cast<uint32_t>(i), [&] {
+            if (!PassRecoveredText(dbx, found, found.chains[i], scope)) return false;
+            ++recovered;
+            return true;
+        });
+        if (next == AfterFailure::EndFolder) return true;
+        if (next == AfterFailure::StopRun) return false;
     }
     return true;
 }
