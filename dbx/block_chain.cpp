@@ -1,5 +1,6 @@
 // The walk along one message's chain of data blocks.
 #include <algorithm>
+#include <utility>
 
 #include "dbx/dbx_file.h"
 #include "dbx/layout.h"
@@ -13,6 +14,39 @@ namespace {
 // Blocks in the chain of a message of ordinary size (up to some 60 KB); longer chains grow the list.
 constexpr size_t kUsualChainBlocks = 128;
 
+constexpr size_t kFirstOtherSlots = 64;
+
+size_t Slot(uint32_t offset, size_t mask)
+{
+    uint32_t mixed = offset * 2654435761u;  // spreads offsets that differ in their low bits only
+    return (mixed ^ (mixed >> 16)) & mask;
+}
+
+// Adds an offset to the chain's other blocks; false when it is there already.
+bool InsertOther(BlockChain& chain, uint32_t offset)
+{
+    std::vector<uint32_t>& table = chain.others;
+    if (2 * (chain.others_count + 1) > table.size()) {
+        std::vector<uint32_t> old = std::move(table);
+        table.assign(std::max(kFirstOtherSlots, 2 * old.size()), 0);
+        for (uint32_t kept : old) {
+            if (kept == 0) continue;
+            size_t slot = Slot(kept, table.size() - 1);
+            while (table[slot] != 0) slot = (slot + 1) & (table.size() - 1);
+            table[slot] = kept;
+        }
+    }
+    size_t mask = table.size() - 1;
+    for (size_t slot = Slot(offset, mask);; slot = (slot + 1) & mask) {
+        if (table[slot] == offset) return false;
+        if (table[slot] == 0) {
+            table[slot] = offset;
+            ++chain.others_count;
+            return true;
+        }
+    }
+}
+
 // Notes a block of the chain; false when the chain has visited it before.
 bool FirstVisit(BlockChain& chain, uint32_t offset)
 {
@@ -22,7 +56,7 @@ bool FirstVisit(BlockChain& chain, uint32_t offset)
         return true;
     }
     if (std::binary_search(chain.rising.begin(), chain.rising.end(), offset)) return false;
-    return chain.others.insert(offset).second;
+    return InsertOther(chain, offset);
 }
 
 }  // namespace

@@ -82,6 +82,15 @@ void Fill(ByteSource& source, ByteSource::Window& window, uint64_t offset, uint3
     window.start = start;
 }
 
+void FillFrom(ByteSource& source, ByteSource::Window& window, uint64_t offset, uint32_t size)
+{
+    uint32_t got = 0;
+    window.bytes.resize(size);
+    if (!platform::ReadAt(source.file, offset, window.bytes.data(), size, &got)) got = 0;
+    window.bytes.resize(got);
+    window.start = offset;
+}
+
 void MoveTextWindow(ByteSource& source, uint64_t offset, uint32_t count)
 {
     uint64_t old_start = source.text.start;
@@ -98,8 +107,10 @@ void MoveTextWindow(ByteSource& source, uint64_t offset, uint32_t count)
     // text lie whole in it, and most of a full window would be read in vain, a copy per block that cost more than
     // the read itself.
     bool moving_on = offset >= old_start && offset < old_end + kTextWindowSize;
-    bool fits_small = offset % kValueWindowSize + count <= kJumpWindowSize;
-    Fill(source, source.text, offset, moving_on || !fits_small ? kTextWindowSize : kJumpWindowSize);
+    if (moving_on || count > kJumpWindowSize)
+        Fill(source, source.text, offset, kTextWindowSize);
+    else
+        FillFrom(source, source.text, offset, kJumpWindowSize);
     // Text that has gone on at or just past the old window several times in a row is being read through: read
     // on ahead of it. After a jump, or within a message that a few windows hold, reading ahead would mostly read
     // in vain, and the copies the helper makes then only compete with the conversion's own.

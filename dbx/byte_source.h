@@ -53,7 +53,8 @@ struct ByteSource {
 inline constexpr uint64_t kSmallestPrefetchedFile = 1 << 20;
 inline constexpr uint32_t kValueWindowSize = 4096;
 inline constexpr uint32_t kTextWindowSize = 64 * 1024;
-inline constexpr uint32_t kJumpWindowSize = 8 * 1024;        // the text window after a jump
+// The text window after a jump: one block of a message's text, its 16-byte head and the 512 bytes a block holds.
+inline constexpr uint32_t kJumpWindowSize = 16 + 512;
 inline constexpr uint32_t kFirstReadAheadSize = 256 * 1024;  // read ahead at first, then twice as much each time
 inline constexpr uint32_t kReadAheadSize = 2 * 1024 * 1024;  // at most
 // Moves forward of the text window read in place before reading ahead begins: at first, and at most after
@@ -68,6 +69,9 @@ bool Holds(const ByteSource::Window& window, uint64_t offset, uint32_t count);
 // Reads `size` bytes from the page boundary at or below `offset` into the window; fewer at the end of the
 // file, none when the read fails.
 void Fill(ByteSource& source, ByteSource::Window& window, uint64_t offset, uint32_t size);
+
+// Reads `size` bytes from `offset` itself into the window, as Fill does.
+void FillFrom(ByteSource& source, ByteSource::Window& window, uint64_t offset, uint32_t size);
 
 // Moves the text window so that it holds `count` bytes at `offset` where the file has them: onto the text read
 // ahead when that holds them, by a read in place otherwise.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dbx/chains_ahead.h"
 #include "dbx/layout.h"
 #include "dbx/little_endian.h"
 #include "dbx/structure_reads.h"
@@ -59,8 +60,21 @@ bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file)
 
 void StartReadingAhead(DbxFile& dbx, size_t message_count) { StartReadingAhead(dbx.source, message_count); }
 
+void StartReadingMessagesAhead(DbxFile& dbx, const std::vector<uint32_t>& records)
+{
+    // A file one window holds is read in one go anyway.
+    if (!dbx.chains && dbx.file_size > kTextWindowSize && !records.empty()) {
+        platform::ErrorCode code = platform::LastError();  // a helper that cannot start is no failure of the caller
+        dbx.chains = StartReadingChainsAhead(dbx.source.file, dbx.file_size, records, dbx.budget);
+        platform::SetLastError(code);
+    }
+    if (!dbx.chains) StartReadingAhead(dbx, records.size());
+}
+
 void CloseDbxFile(DbxFile& dbx)
 {
+    StopReadingChainsAhead(dbx.chains);
+    dbx.chains = nullptr;
     StopReadingAhead(dbx.source);
     StopPrefetching(dbx.source);
 }
@@ -108,6 +122,9 @@ const unsigned char* PeekText(DbxFile& dbx, uint64_t offset, uint32_t count)
 {
     ByteSource& source = dbx.source;
     if (offset > kMaxOffset || count > kTextWindowSize - kValueWindowSize) return nullptr;
+    if (dbx.chains) {
+        if (const unsigned char* ahead = ChainBytesAhead(*dbx.chains, offset, count)) return ahead;
+    }
     if (!Holds(source.text, offset, count)) MoveTextWindow(source, offset, count);
     if (!Holds(source.text, offset, count) || source.text.bytes.empty()) return nullptr;
     return source.text.bytes.data() + (offset - source.text.start);

@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 #include "dbx/byte_source.h"
@@ -25,11 +24,14 @@ namespace dbx {
 using layout::kHeaderMessageCount;
 using layout::kHeaderRootNode;
 
+struct ChainsAhead;  // dbx/chains_ahead.h
+
 struct DbxFile {
-    uint64_t file_size = 0;  // taken once when the reader is set up
-    bool damaged = false;    // set when the reader met a malformed structure
-    ByteSource source;       // the file's bytes
-    ChainBudget budget;      // what bounds the work of a damaged file
+    uint64_t file_size = 0;         // taken once when the reader is set up
+    bool damaged = false;           // set when the reader met a malformed structure
+    ByteSource source;              // the file's bytes
+    ChainBudget budget;             // what bounds the work of a damaged file
+    ChainsAhead* chains = nullptr;  // owned: message texts read ahead, once StartReadingMessagesAhead began it
 };
 
 // Sets up a reader over an open file (borrowed: the caller closes it after CloseDbxFile). False when the size
@@ -39,6 +41,11 @@ bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file);
 // Reads text ahead from now on, for a file of `message_count` messages (where it pays). Every result stays what a
 // read of the file gives, as of the moment its bytes were read.
 void StartReadingAhead(DbxFile& dbx, size_t message_count);
+
+// Reads the texts of the listed messages ahead from now on, chain after chain in the list's order, on a helper
+// thread (dbx/chains_ahead.h): where the file is not tiny and a helper can be started; otherwise as
+// StartReadingAhead. Called after CollectMessageRecords, with its list. Results stay as above.
+void StartReadingMessagesAhead(DbxFile& dbx, const std::vector<uint32_t>& records);
 
 // Ends what the reader keeps of the file. Must come before the file is closed; OpenDbxFile may follow.
 void CloseDbxFile(DbxFile& dbx);
@@ -83,9 +90,12 @@ struct BlockChain {
     uint64_t bytes = 0;    // heads and texts of this chain so far
     bool charged = false;  // counts towards the file's charged chain bytes
     // The blocks of this chain so far. Chains mostly run forward through the file, so blocks that arrive in
-    // rising order are kept in a sorted list (a new highest block cannot have been seen); the others in a set.
+    // rising order are kept in a sorted list (a new highest block cannot have been seen); the others in a table
+    // of open addressing, at most half full (0 marks a free slot: no block lies at offset 0), which costs no
+    // allocation per block where a store's blocks lie scattered.
     std::vector<uint32_t> rising;
-    std::unordered_set<uint32_t> others;
+    std::vector<uint32_t> others;
+    size_t others_count = 0;
 };
 
 BlockChain StartBlockChain(uint32_t first_block);

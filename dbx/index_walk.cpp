@@ -1,5 +1,6 @@
 // The in-order walk of the message index tree, with an explicit stack: the file decides the depth.
 #include <algorithm>
+#include <unordered_set>
 
 #include "dbx/dbx_file.h"
 #include "dbx/layout.h"

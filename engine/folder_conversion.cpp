@@ -125,7 +125,7 @@ AfterFailure AnswerFailedMessage(FrontEnd& front_end, FolderScope& scope, uint32
 bool ConvertMessages(FrontEnd& front_end, dbx::DbxFile& dbx, FolderScope& scope, uint32_t& total, bool& damaged)
 {
     std::vector<uint32_t> records = dbx::CollectMessageRecords(dbx);
-    dbx::StartReadingAhead(dbx, records.size());
+    dbx::StartReadingMessagesAhead(dbx, records);
     unsigned char piece[kPieceSize];
     MessageLoop loop{front_end, dbx, scope, piece, damaged};
 

@@ -170,6 +170,17 @@ bool BackgroundReadFinished(BackgroundReader* reader);
 // an owner that needs it reads again in place.
 bool FinishBackgroundRead(BackgroundReader* reader, uint32_t* got);
 
+// Hands the helper other work instead of a read: `work(context)` runs on the helper thread, and the context is
+// the helper's until FinishBackgroundWork. BackgroundReadFinished tells whether it is done.
+void BeginBackgroundWork(BackgroundReader* reader, void (*work)(void*), void* context);
+
+// Waits for the work begun last.
+inline void FinishBackgroundWork(BackgroundReader* reader)
+{
+    uint32_t got = 0;
+    FinishBackgroundRead(reader, &got);
+}
+
 // Ends the helper thread (after a read still in flight) and frees it.
 void StopBackgroundReader(BackgroundReader* reader);
 

@@ -48,6 +48,17 @@ void BeginBackgroundRead(BackgroundReader* reader, FileHandle file, uint64_t off
     pthread_mutex_unlock(&reader->lock);
 }
 
+void BeginBackgroundWork(BackgroundReader* reader, void (*work)(void*), void* context)
+{
+    pthread_mutex_lock(&reader->lock);
+    reader->request = BackgroundRead{};
+    reader->request.work = work;
+    reader->request.context = context;
+    reader->asked = true;
+    pthread_cond_broadcast(&reader->changed);
+    pthread_mutex_unlock(&reader->lock);
+}
+
 bool BackgroundReadFinished(BackgroundReader* reader)
 {
     pthread_mutex_lock(&reader->lock);

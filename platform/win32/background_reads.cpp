@@ -64,6 +64,15 @@ void BeginBackgroundRead(BackgroundReader* reader, FileHandle file, uint64_t off
     SetEvent(reader->asked);  // also publishes the request to the helper
 }
 
+void BeginBackgroundWork(BackgroundReader* reader, void (*work)(void*), void* context)
+{
+    reader->request = BackgroundRead{};
+    reader->request.work = work;
+    reader->request.context = context;
+    ResetEvent(reader->done);
+    SetEvent(reader->asked);  // also publishes the request to the helper
+}
+
 bool BackgroundReadFinished(BackgroundReader* reader) { return WaitForSingleObject(reader->done, 0) == WAIT_OBJECT_0; }
 
 bool FinishBackgroundRead(BackgroundReader* reader, uint32_t* got)
