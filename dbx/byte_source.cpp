@@ -107,10 +107,8 @@ void MoveTextWindow(ByteSource& source, uint64_t offset, uint32_t count)
     // text lie whole in it, and most of a full window would be read in vain, a copy per block that cost more than
     // the read itself.
     bool moving_on = offset >= old_start && offset < old_end + kTextWindowSize;
-    if (moving_on || count > kJumpWindowSize)
-        Fill(source, source.text, offset, kTextWindowSize);
-    else
-        FillFrom(source, source.text, offset, kJumpWindowSize);
+    if (moving_on || count > kJumpWindowSize) Fill(source, source.text, offset, kTextWindowSize);
+    else FillFrom(source, source.text, offset, kJumpWindowSize);
     // Text that has gone on at or just past the old window several times in a row is being read through: read
     // on ahead of it. After a jump, or within a message that a few windows hold, reading ahead would mostly read
     // in vain, and the copies the helper makes then only compete with the conversion's own.

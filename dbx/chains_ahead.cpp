@@ -53,11 +53,11 @@ struct ChainsAhead {
     Batch filling;
 
     // The owner's.
-    Batch batch;        // the batch being worked through
-    size_t next = 0;    // the block after the one the owner asked for last
-    Batch upcoming;     // taken from the helper, not yet worked through
+    Batch batch;      // the batch being worked through
+    size_t next = 0;  // the block after the one the owner asked for last
+    Batch upcoming;   // taken from the helper, not yet worked through
     bool has_upcoming = false;
-    bool working = false;  // the helper is filling a batch
+    bool working = false;   // the helper is filling a batch
     bool all_read = false;  // the helper has walked every chain
 };
 
@@ -138,7 +138,8 @@ size_t FindBlock(Batch& batch, uint64_t offset, uint32_t count)
                                   [&](uint64_t value, size_t index) { return value < batch.blocks[index].offset; });
     // Blocks of a sound file do not overlap, so the last one starting at or before offset is the only candidate;
     // a damaged file's may, and then the bytes are read in place at worst.
-    if (after == batch.by_offset.begin() || !Holds(batch.blocks[*(after - 1)], offset, count)) return batch.blocks.size();
+    if (after == batch.by_offset.begin() || !Holds(batch.blocks[*(after - 1)], offset, count))
+        return batch.blocks.size();
     return *(after - 1);
 }
 
@@ -190,9 +191,8 @@ const unsigned char* ChainBytesAhead(ChainsAhead& ahead, uint64_t offset, uint32
     // In the next batch, usually its first block, unless the owner reads something the helper never read.
     if (!ahead.has_upcoming && !TakeUpcoming(ahead)) return nullptr;
     Batch& upcoming = ahead.upcoming;
-    size_t found = !upcoming.blocks.empty() && Holds(upcoming.blocks[0], offset, count)
-                       ? 0
-                       : FindBlock(upcoming, offset, count);
+    size_t found =
+        !upcoming.blocks.empty() && Holds(upcoming.blocks[0], offset, count) ? 0 : FindBlock(upcoming, offset, count);
     if (found == upcoming.blocks.size()) return nullptr;
     std::swap(ahead.batch, ahead.upcoming);
     ahead.has_upcoming = false;
