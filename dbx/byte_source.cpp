@@ -103,9 +103,8 @@ void MoveTextWindow(ByteSource& source, uint64_t offset, uint32_t count)
     }
     // The helper is slower than the conversion here: it only competes with it.
     if (AskedAhead(ahead, offset, count)) ReadAheadLater(ahead);
-    // Text that jumps elsewhere (a store whose blocks lie scattered) is read in a small window: a block's head and
-    // text lie whole in it, and most of a full window would be read in vain, a copy per block that cost more than
-    // the read itself.
+    // Text that jumps elsewhere (a store whose blocks lie scattered) is read a block at a time, from the block's
+    // head: most of a full window would be read in vain, a copy per block that cost more than the read itself.
     bool moving_on = offset >= old_start && offset < old_end + kTextWindowSize;
     if (moving_on || count > kJumpWindowSize) Fill(source, source.text, offset, kTextWindowSize);
     else FillFrom(source, source.text, offset, kJumpWindowSize);

@@ -14,7 +14,7 @@ namespace dbx {
 // Windows of the file read ahead, so that most reads come from memory instead of a system call each: the
 // last four 4 KiB pages that values were read from (index nodes and records lie close together, and a walk
 // goes back and forth between a node and its children), and the last 64 KiB of message text (a chain's
-// blocks usually follow one another, and their heads are read from there too; 8 KiB after a jump) or the last
+// blocks usually follow one another, and their heads are read from there too; one block after a jump) or the last
 // text read ahead (below). Bytes outside them are read from the file again, and a read the windows
 // cannot serve in full is made exactly as asked, so every result is what a read of the file gives.
 struct ByteSource {

@@ -1,4 +1,4 @@
-// The conversion takes message texts from the batches the helpers read ahead, chain by chain; every message must
+// The conversion takes message texts from the batches a helper reads ahead, chain by chain; every message must
 // still read exactly as the reader reads it without them: the same texts, the same cut-short texts, the same
 // damage verdict, also where the conversion takes a message up again or gives one up halfway, and on stores
 // whose chains loop, leave the file, join one another or claim more text than a block holds.
@@ -30,7 +30,7 @@ struct Attempt {
 struct Reading {
     std::vector<Attempt> attempts;
     bool damaged = false;
-    bool read_ahead = false;  // the texts came through the helpers
+    bool read_ahead = false;  // the texts came through the helper's batches
 };
 
 // One attempt at a message as the folder conversion makes it; `blocks_wanted` 0 reads the whole chain.
