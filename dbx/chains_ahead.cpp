@@ -2,6 +2,7 @@
 #include "dbx/chains_ahead.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <utility>
 
@@ -44,6 +45,7 @@ bool Holds(const AheadBlock& block, uint64_t offset, uint32_t count)
 
 struct ChainsAhead {
     platform::BackgroundReader* helper = nullptr;
+    std::atomic<bool> stopping{false};  // the owner is done: the batch under way ends at once
 
     // The helper's while its work is under way.
     DbxFile reader;  // its own reader over the owner's file: no reads ahead of its own, no prefetcher
@@ -92,7 +94,9 @@ void FillBatch(void* context)
     Batch& batch = ahead.filling;
     batch.bytes.clear();
     batch.blocks.clear();
-    while (batch.bytes.size() < kBatchBytes) {
+    // A damaged store may make a batch walk long chains of blocks that add nothing to it (text that claims more
+    // than a block holds): a stop must not wait for them.
+    while (batch.bytes.size() < kBatchBytes && !ahead.stopping.load(std::memory_order_relaxed)) {
         if (ahead.chain.next == 0) {
             if (ahead.next_record == ahead.records.size()) break;
             MessageData data = LocateMessageData(ahead.reader, ahead.records[ahead.next_record++]);
@@ -203,6 +207,7 @@ const unsigned char* ChainBytesAhead(ChainsAhead& ahead, uint64_t offset, uint32
 void StopReadingChainsAhead(ChainsAhead* ahead)
 {
     if (!ahead) return;
+    ahead->stopping.store(true, std::memory_order_relaxed);
     platform::StopBackgroundReader(ahead->helper);  // after the batch under way
     CloseDbxFile(ahead->reader);
     delete ahead;
