@@ -59,8 +59,7 @@ struct ChainsAhead {
     size_t next = 0;  // the block after the one the owner asked for last
     Batch upcoming;   // taken from the helper, not yet worked through
     bool has_upcoming = false;
-    bool working = false;   // the helper is filling a batch
-    bool all_read = false;  // the helper has walked every chain
+    bool working = false;  // the helper is filling a batch
 };
 
 namespace {
@@ -109,10 +108,10 @@ void FillBatch(void* context)
     batch.by_offset.clear();
 }
 
+// Sets the helper on the next batch, unless it has walked every chain.
 void BeginFilling(ChainsAhead& ahead)
 {
-    ahead.all_read = ahead.chain.next == 0 && ahead.next_record == ahead.records.size();
-    if (ahead.all_read) return;
+    if (ahead.chain.next == 0 && ahead.next_record == ahead.records.size()) return;
     platform::BeginBackgroundWork(ahead.helper, FillBatch, &ahead);
     ahead.working = true;
 }
