@@ -26,13 +26,44 @@ uint32_t Shift(const CandidateBlock& block) { return block.self - block.position
 uint32_t TextLength(const CandidateBlock& block) { return block.info & kInfoLengthMask; }
 bool Has(const CandidateBlock& block, uint32_t flags) { return (block.info & flags) != 0; }
 
+constexpr uint32_t kPageShift = 12;
+
 // The table index of the candidate at `position` whatever its shift, or -1.
 long long FindAt(const CandidateTable& table, uint32_t position)
 {
+    auto first = table.blocks.begin();
+    auto last = table.blocks.end();
+    size_t page = position >> kPageShift;
+    // (An index made before more candidates were noted is not used.)
+    if (!table.page_starts.empty() && table.page_starts.back() == table.blocks.size()) {
+        if (page + 1 >= table.page_starts.size()) return -1;
+        first = table.blocks.begin() + table.page_starts[page];
+        last = table.blocks.begin() + table.page_starts[page + 1];
+    }
     auto before = [](const CandidateBlock& block, uint32_t value) { return block.position < value; };
-    auto place = std::lower_bound(table.blocks.begin(), table.blocks.end(), position, before);
-    if (place == table.blocks.end() || place->position != position) return -1;
+    auto place = std::lower_bound(first, last, position, before);
+    if (place == last || place->position != position) return -1;
     return place - table.blocks.begin();
+}
+
+void IndexPages(CandidateTable& table)
+{
+    size_t pages = table.blocks.empty() ? 0 : (table.blocks.back().position >> kPageShift) + 1;
+    table.page_starts.assign(pages + 1, 0);
+    size_t k = 0;
+    for (size_t page = 0; page <= pages; ++page) {
+        while (k < table.blocks.size() && (table.blocks[k].position >> kPageShift) < page) ++k;
+        table.page_starts[page] = static_cast<uint32_t>(k);
+    }
+}
+
+// The candidate at `position` named by candidate k, or -1: the one after k in the table first, since the next
+// block of most chains follows right after (a search of the whole table per block cost a store read in order
+// more than its conversion).
+long long FindAfter(const CandidateTable& table, size_t k, uint32_t position)
+{
+    if (k + 1 < table.blocks.size() && table.blocks[k + 1].position == position) return static_cast<long long>(k + 1);
+    return FindAt(table, position);
 }
 
 // The candidate that the next word of candidate k names, in k's shifted terms, or -1.
@@ -40,7 +71,9 @@ long long Successor(const CandidateTable& table, size_t k)
 {
     const CandidateBlock& block = table.blocks[k];
     if (block.next == 0) return -1;
-    return FindCandidate(table, block.next - Shift(block), Shift(block));
+    long long next = FindAfter(table, k, block.next - Shift(block));
+    if (next < 0 || Shift(table.blocks[size_t(next)]) != Shift(block)) return -1;
+    return next;
 }
 
 // Marks the records and the chains that the index reaches; index chains name real positions, whatever the
@@ -56,7 +89,7 @@ void MarkIndexed(CandidateTable& table, const std::vector<uint32_t>& first_block
         for (long long k = FindAt(table, first); k >= 0 && !Has(table.blocks[size_t(k)], kInfoIndexed);) {
             CandidateBlock& block = table.blocks[size_t(k)];
             block.info |= kInfoIndexed;
-            k = block.next == 0 ? -1 : FindAt(table, block.next);
+            k = block.next == 0 ? -1 : FindAfter(table, size_t(k), block.next);
         }
     }
 }
@@ -194,6 +227,7 @@ long long FindCandidate(const CandidateTable& table, uint32_t position, uint32_t
 std::vector<RecoveredChain> RebuildChains(CandidateTable& table, const std::vector<uint32_t>& indexed_first_blocks,
                                           const std::vector<uint32_t>& records)
 {
+    IndexPages(table);
     MarkIndexed(table, indexed_first_blocks, records);
     MarkLinks(table);
     MarkIgnored(table);

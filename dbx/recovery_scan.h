@@ -47,6 +47,10 @@ struct CandidateTable {
     std::vector<CandidateBlock> blocks;
     size_t limit = 0;   // the memory budget, in candidates
     bool full = false;  // candidates past the budget were dropped: the search is incomplete
+    // Per 4 KiB page of the file, the table index of its first candidate (and one past the last page): made by
+    // RebuildChains, so that finding the candidate at a position costs a look at one page's few candidates instead
+    // of a search of the whole table (at most 4 bytes per page: 4 MiB for a 4 GiB file).
+    std::vector<uint32_t> page_starts;
 };
 
 // The default budget: 32 MiB of candidates and as much again for the chains rebuilt from them.
