@@ -1,7 +1,8 @@
-// How the helper fills batches of blocks, and how the owner finds its bytes in them.
+// How the helpers fill batches of blocks, and how the owner finds its bytes in them.
 #include "dbx/chains_ahead.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <new>
 #include <utility>
@@ -15,13 +16,16 @@ using layout::kBlockText;
 
 namespace {
 
-// A batch is handed over once it holds this much: the owner works through one while the helper fills the next,
-// and each hand-over costs the two threads a wait.
+// A batch is handed over once it holds this much: the owner works through one while the helpers fill the next
+// ones, and each hand-over costs the threads a wait. The messages go to the helpers in groups of about half a
+// batch by the file's size per message, so that most groups fit one batch and both helpers keep reading.
+constexpr size_t kFillers = 2;
 constexpr size_t kBatchBytes = 2 * 1024 * 1024;
+constexpr size_t kGroupBytes = kBatchBytes / 2;
 // A block claiming more text than this (a sound one holds 512 bytes) is left to the owner's reads in place.
 constexpr uint32_t kLargestBlockAhead = 64 * 1024;
 // Blocks after the owner's last one looked at before the batch's whole list: the owner's chain usually asks for
-// the very next block, and leaves out a few only where it ended a chain the helper walked on.
+// the very next block, and leaves out a few only where it ended a chain a helper walked on.
 constexpr size_t kBlocksLookedAt = 4;
 
 struct AheadBlock {
@@ -34,6 +38,7 @@ struct Batch {
     std::vector<unsigned char> bytes;
     std::vector<AheadBlock> blocks;  // in the order the chains were walked
     std::vector<size_t> by_offset;   // indexes into blocks, by the blocks' offsets; empty until needed
+    bool ends_group = false;         // the last batch of its group of messages
 };
 
 bool Holds(const AheadBlock& block, uint64_t offset, uint32_t count)
@@ -41,34 +46,50 @@ bool Holds(const AheadBlock& block, uint64_t offset, uint32_t count)
     return offset >= block.offset && offset + count <= block.offset + block.length;
 }
 
+// One helper thread and what it reads: every other group of messages, chain after chain.
+struct Filler {
+    platform::BackgroundReader* helper = nullptr;
+    const std::atomic<bool>* stopping = nullptr;  // the owner's
+    // The helper's while its work is under way.
+    DbxFile reader;  // its own reader over the owner's file: no reads ahead of its own, no prefetcher
+    const std::vector<uint32_t>* records = nullptr;
+    size_t group_size = 1;   // messages per group
+    size_t stride = 1;       // from one of its groups to its next
+    size_t group_start = 0;  // the group being walked: group_start to group_end
+    size_t group_end = 0;
+    size_t next_record = 0;
+    BlockChain chain;  // the chain being walked; its next block is 0 between messages
+    Batch batch;
+    bool done = false;  // every group of this helper walked
+    // The owner's.
+    bool working = false;  // the helper is filling its batch
+};
+
 }  // namespace
 
 struct ChainsAhead {
-    platform::BackgroundReader* helper = nullptr;
-    std::atomic<bool> stopping{false};  // the owner is done: the batch under way ends at once
-
-    // The helper's while its work is under way.
-    DbxFile reader;  // its own reader over the owner's file: no reads ahead of its own, no prefetcher
     std::vector<uint32_t> records;
-    size_t next_record = 0;
-    BlockChain chain;  // the chain being walked; its next block is 0 between messages
-    Batch filling;
+    std::atomic<bool> stopping{false};  // the owner is done: the batches under way end at once
+    // Two helpers read the groups of messages by turns, so that on a store whose blocks lie scattered (a read of
+    // the file per block) both processors read while the owner converts.
+    std::array<Filler, kFillers> fillers;
+    size_t filler_count = 0;
+    size_t current = 0;  // the helper whose group the owner is in
 
     // The owner's.
     Batch batch;      // the batch being worked through
     size_t next = 0;  // the block after the one the owner asked for last
-    Batch upcoming;   // taken from the helper, not yet worked through
+    Batch upcoming;   // taken from a helper, not yet worked through
     bool has_upcoming = false;
-    bool working = false;  // the helper is filling a batch
 };
 
 namespace {
 
 // Adds a block's head and text to the batch; false when they cannot be read (the owner then reads in place).
-bool AddBlock(ChainsAhead& ahead, const Block& block)
+bool AddBlock(Filler& filler, const Block& block)
 {
-    DbxFile& reader = ahead.reader;
-    Batch& batch = ahead.filling;
+    DbxFile& reader = filler.reader;
+    Batch& batch = filler.batch;
     uint64_t in_file = reader.file_size - std::min<uint64_t>(reader.file_size, block.offset);
     uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(uint64_t(kBlockText) + block.text_length, in_file));
     if (length > kLargestBlockAhead) return false;
@@ -86,44 +107,63 @@ bool AddBlock(ChainsAhead& ahead, const Block& block)
     return true;
 }
 
-// The helper's work: the next batch, chain after chain from where the last one stopped.
+// Moves the helper on to its next group; false when it has none.
+bool NextGroup(Filler& filler)
+{
+    filler.group_start += filler.stride;
+    filler.next_record = filler.group_start;
+    filler.group_end = std::min(filler.group_start + filler.group_size, filler.records->size());
+    filler.done = filler.group_start >= filler.records->size();
+    return !filler.done;
+}
+
+// The helper's work: its next batch, chain after chain from where the last one stopped, never past the end of
+// its group (the owner then goes on with the other helper's).
 void FillBatch(void* context)
 {
-    auto& ahead = *static_cast<ChainsAhead*>(context);
-    Batch& batch = ahead.filling;
+    auto& filler = *static_cast<Filler*>(context);
+    Batch& batch = filler.batch;
     batch.bytes.clear();
     batch.blocks.clear();
+    batch.by_offset.clear();
+    batch.ends_group = false;
     // A damaged store may make a batch walk long chains of blocks that add nothing to it (text that claims more
     // than a block holds): a stop must not wait for them.
-    while (batch.bytes.size() < kBatchBytes && !ahead.stopping.load(std::memory_order_relaxed)) {
-        if (ahead.chain.next == 0) {
-            if (ahead.next_record == ahead.records.size()) break;
-            MessageData data = LocateMessageData(ahead.reader, ahead.records[ahead.next_record++]);
-            if (data.found && data.first_block != 0) ahead.chain = StartBlockChain(data.first_block);
+    while (batch.bytes.size() < kBatchBytes && !filler.stopping->load(std::memory_order_relaxed)) {
+        if (filler.chain.next == 0) {
+            if (filler.next_record == filler.group_end) {
+                batch.ends_group = true;
+                NextGroup(filler);
+                return;
+            }
+            MessageData data = LocateMessageData(filler.reader, (*filler.records)[filler.next_record++]);
+            if (data.found && data.first_block != 0) filler.chain = StartBlockChain(data.first_block);
             continue;
         }
         Block block;
-        if (NextBlock(ahead.reader, ahead.chain, block)) AddBlock(ahead, block);
+        if (NextBlock(filler.reader, filler.chain, block)) AddBlock(filler, block);
     }
-    batch.by_offset.clear();
 }
 
-// Sets the helper on the next batch, unless it has walked every chain.
-void BeginFilling(ChainsAhead& ahead)
+void BeginFilling(Filler& filler)
 {
-    if (ahead.chain.next == 0 && ahead.next_record == ahead.records.size()) return;
-    platform::BeginBackgroundWork(ahead.helper, FillBatch, &ahead);
-    ahead.working = true;
+    if (filler.done) return;
+    platform::BeginBackgroundWork(filler.helper, FillBatch, &filler);
+    filler.working = true;
 }
 
-// Takes the batch the helper filled as the upcoming one, waiting for it, and sets the helper on the next.
+// Takes the next batch, waiting for it, as the upcoming one, and sets its helper on the next. False when every
+// batch has been taken.
 bool TakeUpcoming(ChainsAhead& ahead)
 {
-    if (!ahead.working) return false;
-    platform::FinishBackgroundWork(ahead.helper);
-    ahead.working = false;
-    std::swap(ahead.upcoming, ahead.filling);
+    Filler& filler = ahead.fillers[ahead.current];
+    if (!filler.working) return false;
+    platform::FinishBackgroundWork(filler.helper);
+    filler.working = false;
+    std::swap(ahead.upcoming, filler.batch);
     ahead.has_upcoming = true;
+    BeginFilling(filler);
+    if (ahead.upcoming.ends_group) ahead.current = (ahead.current + 1) % ahead.filler_count;
     return true;
 }
 
@@ -160,20 +200,35 @@ ChainsAhead* StartReadingChainsAhead(platform::FileHandle file, uint64_t size, c
 {
     auto* ahead = new (std::nothrow) ChainsAhead;
     if (!ahead) return nullptr;
-    ahead->helper = platform::StartBackgroundReader();
-    if (!ahead->helper) {
+    ahead->records = records;
+    for (Filler& filler : ahead->fillers) {
+        filler.helper = platform::StartBackgroundReader();
+        if (!filler.helper) break;
+        ++ahead->filler_count;
+    }
+    if (ahead->filler_count == 0) {
         delete ahead;
         return nullptr;
     }
-    // Set up by hand rather than by OpenDbxFile, which would start a second prefetcher.
-    ahead->reader.file_size = size;
-    ahead->reader.source.file = file;
-    ahead->reader.source.size = size;
-    ahead->reader.budget.listed = budget.listed;
-    for (auto& counts : ahead->reader.budget.listed) counts.lookups = 0;
-    ahead->records = records;
-    ahead->filling.bytes.reserve(kBatchBytes + kLargestBlockAhead);
-    BeginFilling(*ahead);
+    uint64_t per_message = std::max<uint64_t>(1, size / std::max<size_t>(1, records.size()));
+    size_t group_size = static_cast<size_t>(std::max<uint64_t>(1, kGroupBytes / per_message));
+    for (size_t i = 0; i < ahead->filler_count; ++i) {
+        Filler& filler = ahead->fillers[i];
+        filler.stopping = &ahead->stopping;
+        // Set up by hand rather than by OpenDbxFile, which would start another prefetcher.
+        filler.reader.file_size = size;
+        filler.reader.source.file = file;
+        filler.reader.source.size = size;
+        filler.reader.budget.listed = budget.listed;
+        for (auto& counts : filler.reader.budget.listed) counts.lookups = 0;
+        filler.records = &ahead->records;
+        filler.group_size = group_size;
+        filler.stride = group_size * ahead->filler_count;
+        filler.group_start = i * group_size - filler.stride;  // wraps around: NextGroup makes it i * group_size
+        NextGroup(filler);
+        filler.batch.bytes.reserve(kBatchBytes + kLargestBlockAhead);
+        BeginFilling(filler);
+    }
     return ahead;
 }
 
@@ -191,15 +246,18 @@ const unsigned char* ChainBytesAhead(ChainsAhead& ahead, uint64_t offset, uint32
         if (found != batch.blocks.size()) return Serve(ahead, found, offset);
     }
 
-    // In the next batch, usually its first block, unless the owner reads something the helper never read.
-    if (!ahead.has_upcoming && !TakeUpcoming(ahead)) return nullptr;
+    // In the next batch, usually its first block, unless the owner reads something the helpers never read. A
+    // group of messages without text gives an empty batch.
+    while (!ahead.has_upcoming || ahead.upcoming.blocks.empty()) {
+        ahead.has_upcoming = false;
+        if (!TakeUpcoming(ahead)) return nullptr;
+    }
     Batch& upcoming = ahead.upcoming;
     size_t found =
         !upcoming.blocks.empty() && Holds(upcoming.blocks[0], offset, count) ? 0 : FindBlock(upcoming, offset, count);
     if (found == upcoming.blocks.size()) return nullptr;
     std::swap(ahead.batch, ahead.upcoming);
     ahead.has_upcoming = false;
-    BeginFilling(ahead);
     return Serve(ahead, found, offset);
 }
 
@@ -207,8 +265,10 @@ void StopReadingChainsAhead(ChainsAhead* ahead)
 {
     if (!ahead) return;
     ahead->stopping.store(true, std::memory_order_relaxed);
-    platform::StopBackgroundReader(ahead->helper);  // after the batch under way
-    CloseDbxFile(ahead->reader);
+    for (size_t i = 0; i < ahead->filler_count; ++i) {
+        platform::StopBackgroundReader(ahead->fillers[i].helper);  // after the batch under way
+        CloseDbxFile(ahead->fillers[i].reader);
+    }
     delete ahead;
 }
 

@@ -42,8 +42,8 @@ bool OpenDbxFile(DbxFile& dbx, platform::FileHandle file);
 // read of the file gives, as of the moment its bytes were read.
 void StartReadingAhead(DbxFile& dbx, size_t message_count);
 
-// Reads the texts of the listed messages ahead from now on, chain after chain in the list's order, on a helper
-// thread (dbx/chains_ahead.h): where the file is not tiny and a helper can be started; otherwise as
+// Reads the texts of the listed messages ahead from now on, chain after chain in the list's order, on helper
+// threads (dbx/chains_ahead.h): where the file is not tiny and a helper can be started; otherwise as
 // StartReadingAhead. Called after CollectMessageRecords, with its list. Results stay as above.
 void StartReadingMessagesAhead(DbxFile& dbx, const std::vector<uint32_t>& records);
 

@@ -139,6 +139,10 @@ TEST(ChainsAhead, EveryMessageReadsAsWithoutThem)
     std::string scattered = scratch.File("scattered.dbx");
     ASSERT_TRUE(fixture::WriteFixture(in_order, fixture::BuildDbx(messages, {.entries_per_node = 7})));
     ASSERT_TRUE(bench::WriteScatteredCopy(in_order, scattered, 17));
+    // Whole groups of messages without text give the helpers batches with nothing in them.
+    for (size_t i = 150; i < 290; ++i) messages[i].no_text = true;
+    std::string gaps = scratch.File("gaps.dbx");
+    ASSERT_TRUE(fixture::WriteFixture(gaps, fixture::BuildDbx(messages, {.entries_per_node = 7})));
     const std::vector<std::vector<uint32_t>> chains = Chains(scattered);
 
     const struct {
@@ -148,6 +152,7 @@ TEST(ChainsAhead, EveryMessageReadsAsWithoutThem)
     } cases[] = {
         {"in order", in_order, nullptr},
         {"scattered", scattered, nullptr},
+        {"a long run of messages without text", gaps, nullptr},
         {"a chain loops back to its first block", scattered,
          [](std::string& bytes, const auto& all) {
              const auto& chain = ChainOf(all, 4, 0);
