@@ -74,12 +74,7 @@ bool Holds(const ByteSource::Window& window, uint64_t offset, uint32_t count)
 
 void Fill(ByteSource& source, ByteSource::Window& window, uint64_t offset, uint32_t size)
 {
-    uint64_t start = offset & ~uint64_t(kValueWindowSize - 1);
-    uint32_t got = 0;
-    window.bytes.resize(size);
-    if (!platform::ReadAt(source.file, start, window.bytes.data(), size, &got)) got = 0;
-    window.bytes.resize(got);
-    window.start = start;
+    FillFrom(source, window, offset & ~uint64_t(kValueWindowSize - 1), size);
 }
 
 void FillFrom(ByteSource& source, ByteSource::Window& window, uint64_t offset, uint32_t size)

@@ -66,14 +66,18 @@ long long FindAfter(const CandidateTable& table, size_t k, uint32_t position)
     return FindAt(table, position);
 }
 
+// k when candidate k has the given shift, -1 otherwise (and for k -1).
+long long WithShift(const CandidateTable& table, long long k, uint32_t shift)
+{
+    return k >= 0 && Shift(table.blocks[size_t(k)]) == shift ? k : -1;
+}
+
 // The candidate that the next word of candidate k names, in k's shifted terms, or -1.
 long long Successor(const CandidateTable& table, size_t k)
 {
     const CandidateBlock& block = table.blocks[k];
     if (block.next == 0) return -1;
-    long long next = FindAfter(table, k, block.next - Shift(block));
-    if (next < 0 || Shift(table.blocks[size_t(next)]) != Shift(block)) return -1;
-    return next;
+    return WithShift(table, FindAfter(table, k, block.next - Shift(block)), Shift(block));
 }
 
 // Marks the records and the chains that the index reaches; index chains name real positions, whatever the
@@ -219,9 +223,7 @@ bool ScanFile(DbxFile& dbx, CandidateTable& table, size_t chunk_size, const std:
 
 long long FindCandidate(const CandidateTable& table, uint32_t position, uint32_t shift)
 {
-    long long k = FindAt(table, position);
-    if (k < 0 || Shift(table.blocks[size_t(k)]) != shift) return -1;
-    return k;
+    return WithShift(table, FindAt(table, position), shift);
 }
 
 std::vector<RecoveredChain> RebuildChains(CandidateTable& table, const std::vector<uint32_t>& indexed_first_blocks,
