@@ -27,6 +27,10 @@ constexpr uint32_t kLargestBlockAhead = 64 * 1024;
 // Blocks after the owner's last one looked at before the batch's whole list: the owner's chain usually asks for
 // the very next block, and leaves out a few only where it ended a chain a helper walked on.
 constexpr size_t kBlocksLookedAt = 4;
+// Filled batches a helper may have waiting, besides the one it fills: the owner's pace varies from message to
+// message, and a helper that had to wait for the owner to take each batch would stand idle whenever the owner
+// is slower for a while, then make the owner wait when it is faster.
+constexpr size_t kReadyBatches = 2;
 
 struct AheadBlock {
     uint64_t offset = 0;  // where the block starts in the file
@@ -60,9 +64,14 @@ struct Filler {
     size_t next_record = 0;
     BlockChain chain;  // the chain being walked; its next block is 0 between messages
     Batch batch;
-    bool done = false;  // every group of this helper walked
+    bool done = false;                // every group of this helper walked
+    std::atomic<bool> filled{false};  // the batch is ready: the owner may take it without waiting
     // The owner's.
     bool working = false;  // the helper is filling its batch
+    // Batches the helper filled, in order, waiting for the owner: the helper goes on with the next meanwhile.
+    std::array<Batch, kReadyBatches> ready;
+    size_t ready_first = 0;
+    size_t ready_count = 0;
 };
 
 }  // namespace
@@ -119,11 +128,11 @@ bool NextGroup(Filler& filler)
 
 // The helper's work: its next batch, chain after chain from where the last one stopped, never past the end of
 // its group (the owner then goes on with the other helper's).
-void FillBatch(void* context)
+void FillBatchBody(Filler& filler)
 {
-    auto& filler = *static_cast<Filler*>(context);
     Batch& batch = filler.batch;
     batch.bytes.clear();
+    batch.bytes.reserve(kBatchBytes + kLargestBlockAhead);  // a batch taken from the owner may have none yet
     batch.blocks.clear();
     batch.by_offset.clear();
     batch.ends_group = false;
@@ -145,24 +154,50 @@ void FillBatch(void* context)
     }
 }
 
+void FillBatch(void* context)
+{
+    auto& filler = *static_cast<Filler*>(context);
+    FillBatchBody(filler);
+    filler.filled.store(true, std::memory_order_release);
+}
+
 void BeginFilling(Filler& filler)
 {
     if (filler.done) return;
+    filler.filled.store(false, std::memory_order_relaxed);
     platform::BeginBackgroundWork(filler.helper, FillBatch, &filler);
     filler.working = true;
 }
 
-// Takes the next batch, waiting for it, as the upcoming one, and sets its helper on the next. False when every
-// batch has been taken.
+// Queues the helper's batch and sets it on the next, where there is room; unless told to wait, only a batch
+// already filled.
+void Collect(Filler& filler, bool wait)
+{
+    if (!filler.working || filler.ready_count == kReadyBatches) return;
+    if (!wait && !filler.filled.load(std::memory_order_acquire)) return;
+    platform::FinishBackgroundWork(filler.helper);
+    filler.working = false;
+    std::swap(filler.ready[(filler.ready_first + filler.ready_count) % kReadyBatches], filler.batch);
+    ++filler.ready_count;
+    BeginFilling(filler);
+}
+
+void CollectFilled(ChainsAhead& ahead)
+{
+    for (size_t i = 0; i < ahead.filler_count; ++i) Collect(ahead.fillers[i], false);
+}
+
+// Takes the next batch, waiting for it, as the upcoming one. False when every batch has been taken.
 bool TakeUpcoming(ChainsAhead& ahead)
 {
     Filler& filler = ahead.fillers[ahead.current];
-    if (!filler.working) return false;
-    platform::FinishBackgroundWork(filler.helper);
-    filler.working = false;
-    std::swap(ahead.upcoming, filler.batch);
+    if (filler.ready_count == 0) Collect(filler, true);
+    if (filler.ready_count == 0) return false;
+    std::swap(ahead.upcoming, filler.ready[filler.ready_first]);
+    filler.ready_first = (filler.ready_first + 1) % kReadyBatches;
+    --filler.ready_count;
     ahead.has_upcoming = true;
-    BeginFilling(filler);
+    Collect(filler, false);
     if (ahead.upcoming.ends_group) ahead.current = (ahead.current + 1) % ahead.filler_count;
     return true;
 }
@@ -226,7 +261,6 @@ ChainsAhead* StartReadingChainsAhead(platform::FileHandle file, uint64_t size, c
         filler.stride = group_size * ahead->filler_count;
         filler.group_start = i * group_size - filler.stride;  // wraps around: NextGroup makes it i * group_size
         NextGroup(filler);
-        filler.batch.bytes.reserve(kBatchBytes + kLargestBlockAhead);
         BeginFilling(filler);
     }
     return ahead;
@@ -234,6 +268,7 @@ ChainsAhead* StartReadingChainsAhead(platform::FileHandle file, uint64_t size, c
 
 const unsigned char* ChainBytesAhead(ChainsAhead& ahead, uint64_t offset, uint32_t count)
 {
+    CollectFilled(ahead);
     // The block asked for last (its text after its head), and the few after it.
     Batch& batch = ahead.batch;
     size_t first = ahead.next == 0 ? 0 : ahead.next - 1;
