@@ -1,6 +1,7 @@
 // File prefetching on POSIX: one pthread per file, handing chunks to the system's read-ahead without copying them.
 #include <fcntl.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <new>
@@ -37,6 +38,14 @@ void PrefetchChunk(FileHandle file, uint64_t offset, uint32_t count, unsigned ch
 #else
     (void)file, (void)offset, (void)count;
 #endif
+    // Both only start the reads. The disk's queue serves reads in the order of their place on the disk, so while
+    // chunks further on keep coming, a read of the owner's beyond them (a cold store's index, which may lie at its
+    // end, is read first) waits until the whole file before it has been read. So the next chunk is handed over
+    // only once this one has arrived, which its last byte tells: the owner's reads wait for one chunk at most.
+    if (count > 0) {
+        unsigned char byte = 0;
+        (void)pread(static_cast<int>(file), &byte, 1, static_cast<off_t>(offset + count - 1));
+    }
 }
 
 FilePrefetcher* StartFilePrefetcher(FileHandle file, uint64_t size)
