@@ -10,6 +10,7 @@
 #include "engine/folder_recovery.h"
 #include "engine/folder_tree.h"
 #include "engine/messages.h"
+#include "engine/next_file_warm_up.h"
 #include "engine/source_folder_list.h"
 #include "engine/source_folders.h"
 
@@ -79,6 +80,14 @@ void AnnounceParent(const WriterPlugin& plugin, FolderScope& scope)
     if (OpenWriterFolder(plugin, scope.folder_name, scope.place) != 0) scope.state = ScopeState::FolderOpen;
 }
 
+// The file of the first folder after folders[current] that has one; empty where none does.
+std::string NextFilePath(const char* source, const std::vector<RunFolder>& folders, size_t current)
+{
+    for (size_t i = current + 1; i < folders.size(); ++i)
+        if (!folders[i].file_name.empty()) return SourceFilePath(source, folders[i].file_name);
+    return {};
+}
+
 // Everything of a run between the source search and the summary; the caller restores the current directory.
 RunOutcome ConvertAll(const char* source, const char* destination, const WriterPlugin& plugin, FrontEnd& front_end,
                       const RunOptions& options)
@@ -107,7 +116,8 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
 
     uint32_t total = 0;
     int number = 0;
-    for (const RunFolder& folder : folders) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const RunFolder& folder = folders[i];
         const char* writer_name = folder.in_tree ? folder.shown_name.c_str() : folder.writer_name.c_str();
         FolderScope scope = MakeFolderScope(plugin, writer_name);
         if (folder.in_tree) scope.place = &folder.place;
@@ -119,7 +129,9 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         ++number;
         front_end.FolderStarted(folder.shown_name.c_str(), number, count, PositionText(number, count));
         std::string path = SourceFilePath(source, folder.file_name);
+        FileWarmUp next = StartWarmingUp(NextFilePath(source, folders, i).c_str());
         if (!ConvertFolder(front_end, path.c_str(), scope, total)) {
+            StopWarmingUp(next);
             // Stopping: FinishConvert comes before the last folder is closed, on this path only.
             if (plugin.FinishConvert) plugin.FinishConvert();
             EndFolder(scope);
@@ -129,9 +141,10 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         AnnounceParent(plugin, scope);
         EndFolder(scope);
         // Stopping during recovery: RecoverFolder has finished the plugin and closed its folder already.
-        if (options.recover && !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name,
-                                              scope.place, plugin, scope.cut_by_damage))
-            return RunOutcome::Stopped;
+        bool recovered = !options.recover || RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(),
+                                                           writer_name, scope.place, plugin, scope.cut_by_damage);
+        StopWarmingUp(next);
+        if (!recovered) return RunOutcome::Stopped;
     }
 
     if (plugin.FinishConvert) plugin.FinishConvert();
