@@ -10,9 +10,9 @@
 #include "engine/folder_recovery.h"
 #include "engine/folder_tree.h"
 #include "engine/messages.h"
-#include "engine/next_file_warm_up.h"
 #include "engine/source_folder_list.h"
 #include "engine/source_folders.h"
+#include "engine/store_warm_up.h"
 
 namespace engine {
 namespace {
@@ -80,12 +80,13 @@ void AnnounceParent(const WriterPlugin& plugin, FolderScope& scope)
     if (OpenWriterFolder(plugin, scope.folder_name, scope.place) != 0) scope.state = ScopeState::FolderOpen;
 }
 
-// The file of the first folder after folders[current] that has one; empty where none does.
-std::string NextFilePath(const char* source, const std::vector<RunFolder>& folders, size_t current)
+// The files of the run's folders, in the order they are converted.
+std::vector<std::string> FilePaths(const char* source, const std::vector<RunFolder>& folders)
 {
-    for (size_t i = current + 1; i < folders.size(); ++i)
-        if (!folders[i].file_name.empty()) return SourceFilePath(source, folders[i].file_name);
-    return {};
+    std::vector<std::string> paths;
+    for (const RunFolder& folder : folders)
+        if (!folder.file_name.empty()) paths.push_back(SourceFilePath(source, folder.file_name));
+    return paths;
 }
 
 // Everything of a run between the source search and the summary; the caller restores the current directory.
@@ -116,8 +117,8 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
 
     uint32_t total = 0;
     int number = 0;
-    for (size_t i = 0; i < folders.size(); ++i) {
-        const RunFolder& folder = folders[i];
+    StoreWarmUp* warm_up = StartWarmingUp(FilePaths(source, folders));
+    for (const RunFolder& folder : folders) {
         const char* writer_name = folder.in_tree ? folder.shown_name.c_str() : folder.writer_name.c_str();
         FolderScope scope = MakeFolderScope(plugin, writer_name);
         if (folder.in_tree) scope.place = &folder.place;
@@ -129,9 +130,9 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         ++number;
         front_end.FolderStarted(folder.shown_name.c_str(), number, count, PositionText(number, count));
         std::string path = SourceFilePath(source, folder.file_name);
-        FileWarmUp next = StartWarmingUp(NextFilePath(source, folders, i).c_str());
+        WarmUpFrom(warm_up, static_cast<size_t>(number - 1));
         if (!ConvertFolder(front_end, path.c_str(), scope, total)) {
-            StopWarmingUp(next);
+            StopWarmingUp(warm_up);
             // Stopping: FinishConvert comes before the last folder is closed, on this path only.
             if (plugin.FinishConvert) plugin.FinishConvert();
             EndFolder(scope);
@@ -141,11 +142,13 @@ RunOutcome ConvertAll(const char* source, const char* destination, const WriterP
         AnnounceParent(plugin, scope);
         EndFolder(scope);
         // Stopping during recovery: RecoverFolder has finished the plugin and closed its folder already.
-        bool recovered = !options.recover || RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(),
-                                                           writer_name, scope.place, plugin, scope.cut_by_damage);
-        StopWarmingUp(next);
-        if (!recovered) return RunOutcome::Stopped;
+        if (options.recover && !RecoverFolder(front_end, path.c_str(), folder.shown_name.c_str(), writer_name,
+                                              scope.place, plugin, scope.cut_by_damage)) {
+            StopWarmingUp(warm_up);
+            return RunOutcome::Stopped;
+        }
     }
+    StopWarmingUp(warm_up);
 
     if (plugin.FinishConvert) plugin.FinishConvert();
     front_end.ShowMessage(kMsgConverted, FormatMessageNumber(kMsgConverted, total));

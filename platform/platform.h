@@ -195,6 +195,10 @@ FilePrefetcher* StartFilePrefetcher(FileHandle file, uint64_t size);
 // Ends the helper (after the chunk under way) and frees it. Must come before the file is closed. Null is ignored.
 void StopFilePrefetcher(FilePrefetcher* prefetcher);
 
+// One such chunk on the caller's own thread, for helpers that prefetch on a schedule of their own: brings the
+// bytes into the system's file cache and returns once they have arrived. Changes nothing but speed.
+void PrefetchFileChunk(FileHandle file, uint64_t offset, uint32_t count);
+
 // A helper thread that keeps a few new files of the folder being written ready, still without a name, so that
 // creating a file there costs its owner little more than naming one. Where the system has no nameless files,
 // or refuses to name them, nothing is prepared.

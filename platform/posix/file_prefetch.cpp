@@ -48,6 +48,11 @@ void PrefetchChunk(FileHandle file, uint64_t offset, uint32_t count, unsigned ch
     }
 }
 
+void PrefetchFileChunk(FileHandle file, uint64_t offset, uint32_t count)
+{
+    PrefetchChunk(file, offset, count, nullptr);
+}
+
 FilePrefetcher* StartFilePrefetcher(FileHandle file, uint64_t size)
 {
     auto* prefetcher = new (std::nothrow) FilePrefetcher;

@@ -39,6 +39,12 @@ void PrefetchChunk(FileHandle file, uint64_t offset, uint32_t count, unsigned ch
     }
 }
 
+void PrefetchFileChunk(FileHandle file, uint64_t offset, uint32_t count)
+{
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kPrefetchPiece]);
+    if (buffer) PrefetchChunk(file, offset, count, buffer.get());
+}
+
 FilePrefetcher* StartFilePrefetcher(FileHandle file, uint64_t size)
 {
     auto* prefetcher = new (std::nothrow) FilePrefetcher;

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/store_warm_up.h"
+#include "platform/platform.h"
+#include "tests/engine/support/scratch.h"
+
+namespace {
+
+// However far the run has come when it ends, and whatever the files are, the helper ends at once and leaves the
+// last-error code that the conversion may still report as it was.
+TEST(StoreWarmUp, EndsWhereverTheRunStopsAndLeavesTheLastErrorAlone)
+{
+    enginetest::Scratch scratch;
+    std::vector<std::string> paths = {
+        scratch.File("first.dbx", std::string(2 << 20, 'a')),
+        scratch.Path("missing.dbx"),
+        scratch.File("small.dbx", std::string(4096, 'b')),
+        scratch.File("large.dbx", std::string(3 << 20, 'c')),
+    };
+    constexpr platform::ErrorCode kEarlier = platform::kErrorStoreDamaged;
+    for (size_t stop_at = 0; stop_at <= paths.size(); ++stop_at) {
+        platform::SetLastError(kEarlier);
+        engine::StoreWarmUp* warm_up = engine::StartWarmingUp(paths);
+        EXPECT_NE(warm_up, nullptr);
+        for (size_t index = 0; index < stop_at; ++index) engine::WarmUpFrom(warm_up, index);
+        engine::StopWarmingUp(warm_up);
+        EXPECT_EQ(platform::LastError(), kEarlier) << "stopped at " << stop_at;
+    }
+    // A run of one folder has nothing to warm up beside its reader's own prefetching.
+    EXPECT_EQ(engine::StartWarmingUp({paths[0]}), nullptr);
+    EXPECT_EQ(platform::LastError(), kEarlier);
+}
+
+}  // namespace
