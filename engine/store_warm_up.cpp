@@ -20,6 +20,7 @@ constexpr uint32_t kWaitMilliseconds = 10;
 
 struct StoreWarmUp {
     std::vector<std::string> paths;
+    uint64_t ahead = kWarmUpAhead;      // what the helper may read beyond the file being converted
     std::vector<uint64_t> sizes;        // the helper's: each file's size once it has looked (0 before, or unreadable)
     std::atomic<size_t> reached{0};     // the file the run converts
     std::atomic<bool> stopping{false};  // the run is done
@@ -45,7 +46,7 @@ bool WaitForRoom(const StoreWarmUp& warm_up, size_t index, uint64_t at)
         if (warm_up.stopping.load(std::memory_order_relaxed)) return false;
         size_t reached = warm_up.reached.load(std::memory_order_relaxed);
         if (index < reached) return false;
-        if (index == reached || BytesAhead(warm_up, reached, index, at) < kWarmUpAhead) return true;
+        if (index == reached || BytesAhead(warm_up, reached, index, at) < warm_up.ahead) return true;
         platform::SleepMilliseconds(kWaitMilliseconds);
     }
 }
@@ -77,7 +78,7 @@ void WarmUpFiles(void* context)
 
 }  // namespace
 
-StoreWarmUp* StartWarmingUp(std::vector<std::string> paths)
+StoreWarmUp* StartWarmingUp(std::vector<std::string> paths, uint64_t ahead)
 {
     if (paths.size() < 2) return nullptr;  // the first file is its reader's own
     platform::ErrorCode code = platform::LastError();
@@ -89,6 +90,7 @@ StoreWarmUp* StartWarmingUp(std::vector<std::string> paths)
         return nullptr;
     }
     warm_up->paths = std::move(paths);
+    warm_up->ahead = ahead;
     warm_up->sizes.assign(warm_up->paths.size(), 0);
     platform::BeginBackgroundWork(warm_up->helper, WarmUpFiles, warm_up);
     platform::SetLastError(code);

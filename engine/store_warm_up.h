@@ -19,9 +19,10 @@ inline constexpr uint64_t kWarmUpAhead = 256u << 20;
 
 struct StoreWarmUp;
 
-// Starts the helper over the files, in the order the run converts them; null where it cannot start (nothing is
-// warmed up then). The caller's last-error code stays as it was.
-StoreWarmUp* StartWarmingUp(std::vector<std::string> paths);
+// Starts the helper over the files, in the order the run converts them, reading at most `ahead` bytes beyond the
+// file being converted; null where it cannot start (nothing is warmed up then). The caller's last-error code
+// stays as it was.
+StoreWarmUp* StartWarmingUp(std::vector<std::string> paths, uint64_t ahead = kWarmUpAhead);
 
 // The run has come to paths[index]: the helper reads on from there, up to the bound beyond it.
 void WarmUpFrom(StoreWarmUp* warm_up, size_t index);
