@@ -12,7 +12,6 @@ namespace engine {
 
 namespace {
 
-constexpr uint32_t kWarmUpChunk = 8u << 20;
 // How long the helper waits before it looks again whether the run has come far enough for its next chunk.
 constexpr uint32_t kWaitMilliseconds = 10;
 
@@ -59,8 +58,8 @@ void WarmUpFile(StoreWarmUp& warm_up, size_t index)
     if (platform::FileSize(file, &size)) warm_up.sizes[index] = size;
     // A file too small for the reader to prefetch comes from the disk in a read or two of its own.
     if (size >= dbx::kSmallestPrefetchedFile) {
-        for (uint64_t at = 0; at < size && WaitForRoom(warm_up, index, at); at += kWarmUpChunk) {
-            uint64_t count = size - at < kWarmUpChunk ? size - at : kWarmUpChunk;
+        for (uint64_t at = 0; at < size && WaitForRoom(warm_up, index, at); at += platform::kPrefetchChunk) {
+            uint64_t count = size - at < platform::kPrefetchChunk ? size - at : platform::kPrefetchChunk;
             platform::PrefetchFileChunk(file, at, static_cast<uint32_t>(count));
         }
     }

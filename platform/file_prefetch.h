@@ -9,9 +9,6 @@
 
 namespace platform {
 
-// Large enough that the disk sees long sequential reads, small enough that a stop is heeded at once.
-inline constexpr uint64_t kPrefetchChunk = 8 << 20;
-
 // Brings one chunk into the file cache (platform specific). The buffer is for systems that can only read the
 // chunk, in pieces of their own size.
 void PrefetchChunk(FileHandle file, uint64_t offset, uint32_t count, unsigned char* buffer);

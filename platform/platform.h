@@ -195,6 +195,10 @@ FilePrefetcher* StartFilePrefetcher(FileHandle file, uint64_t size);
 // Ends the helper (after the chunk under way) and frees it. Must come before the file is closed. Null is ignored.
 void StopFilePrefetcher(FilePrefetcher* prefetcher);
 
+// The chunk a prefetcher hands over at a time: large enough that the disk sees long sequential reads, small enough
+// that a stop is heeded at once.
+inline constexpr uint64_t kPrefetchChunk = 8 << 20;
+
 // One such chunk on the caller's own thread, for helpers that prefetch on a schedule of their own: brings the
 // bytes into the system's file cache and returns once they have arrived. Changes nothing but speed.
 void PrefetchFileChunk(FileHandle file, uint64_t offset, uint32_t count);
